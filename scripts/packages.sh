@@ -1,0 +1,13 @@
+# Debian packages the project needs. Sourced by scripts/setup.
+BUILD_PACKAGES=(
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libpugixml-dev libzip-dev zlib1g-dev libsqlite3-dev sqlite3 unixodbc-dev unixodbc
+  libcurl4-openssl-dev libstb-dev qt6-base-dev
+)
+# Real peers and clients the tests and benchmarks use: a PostgreSQL server with its ODBC
+# driver, the SQLite ODBC driver, and two programs that read our workbooks back.
+TEST_PACKAGES=(
+  postgresql odbc-postgresql libsqliteodbc python3 python3-openpyxl libreoffice-calc-nogui
+  libxlsxwriter-dev xvfb xauth
+)
