@@ -137,4 +137,99 @@ std::string fileBytesToText(std::string_view bytes) {
   return ansiToUtf8(bytes);
 }
 
+std::u16string utf8ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  auto append = [&out](char32_t c) {
+    if (c < 0x10000) {
+      out += static_cast<char16_t>(c);
+    } else {
+      c -= 0x10000;
+      out += static_cast<char16_t>(0xD800 | (c >> 10));
+      out += static_cast<char16_t>(0xDC00 | (c & 0x3FF));
+    }
+  };
+  if (!isValidUtf8(text)) {
+    for (char ch : text) {
+      const auto b = static_cast<unsigned char>(ch);
+      append(b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : b);
+    }
+    return out;
+  }
+  char32_t c;
+  for (size_t i = 0; i < text.size();) {
+    decodeUtf8(text, i, c);
+    append(c);
+  }
+  return out;
+}
+
+void appendUtf16AsUtf8(std::u16string_view text, std::string &out) {
+  for (size_t k = 0; k < text.size(); ++k) {
+    char32_t u = text[k];
+    if (u >= 0xD800 && u <= 0xDBFF && k + 1 < text.size()) {
+      const char32_t low = text[k + 1];
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+        ++k;
+        continue;
+      }
+    }
+    if (u >= 0xD800 && u <= 0xDFFF)
+      u = 0xFFFD;
+    appendUtf8(out, u);
+  }
+}
+
+std::string utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  appendUtf16AsUtf8(text, out);
+  return out;
+}
+
+namespace {
+
+std::u16string unitsFromLittleEndian(std::string_view bytes) {
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (size_t k = 0; k < units.size(); ++k)
+    units[k] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * k]) |
+                                     (static_cast<unsigned char>(bytes[2 * k + 1]) << 8));
+  return units;
+}
+
+} // namespace
+
+std::string utf8ToUtf16le(std::string_view text) {
+  const std::u16string units = utf8ToUtf16(text);
+  std::string out;
+  out.reserve(units.size() * 2);
+  for (char16_t u : units) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>(u >> 8);
+  }
+  return out;
+}
+
+std::string utf16leToUtf8(std::string_view bytes) {
+  return utf16ToUtf8(unitsFromLittleEndian(bytes));
+}
+
+bool isValidUtf16le(std::string_view bytes) {
+  if (bytes.size() % 2 != 0)
+    return false;
+  const std::u16string units = unitsFromLittleEndian(bytes);
+  for (size_t k = 0; k < units.size(); ++k) {
+    const char16_t u = units[k];
+    if (u >= 0xDC00 && u <= 0xDFFF)
+      return false;
+    if (u >= 0xD800 && u <= 0xDBFF) {
+      if (k + 1 >= units.size() || units[k + 1] < 0xDC00 || units[k + 1] > 0xDFFF)
+        return false;
+      ++k;
+    }
+  }
+  return true;
+}
+
 } // namespace brevant

@@ -21,4 +21,17 @@ std::string ansiToUtf8(std::string_view bytes);
 // anything else is read as Windows-1252.
 std::string fileBytesToText(std::string_view bytes);
 
+// UTF-16 for the places that need it (wide ODBC calls, registry string data, Unicode text
+// files). Input that is not valid UTF-8 is read as Windows-1252 first, so no text is lost; a
+// lone surrogate becomes U+FFFD on the way back.
+std::u16string utf8ToUtf16(std::string_view text);
+std::string utf16ToUtf8(std::u16string_view text);
+void appendUtf16AsUtf8(std::u16string_view text, std::string &out);
+
+// The same as little-endian byte strings; an odd last byte is dropped.
+std::string utf8ToUtf16le(std::string_view text);
+std::string utf16leToUtf8(std::string_view bytes);
+// True when `bytes` is an even number of bytes of well-formed UTF-16LE.
+bool isValidUtf16le(std::string_view bytes);
+
 } // namespace brevant
