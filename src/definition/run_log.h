@@ -2,10 +2,15 @@
 // The run log: one time-stamped line per event, errors in a fixed two-line form and counted.
 // An observer (the workspace's Run dialog) may watch the lines and the error count; the batch
 // run passes none.
+//
+// Every line is "[YYYYMMDD hh:mm:ss]" + four blanks + text + CR LF, in UTF-8. A line that
+// cannot be written is lost without a word: the log never stops a run.
 
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <string>
+#include <string_view>
 
 namespace brevant {
 
@@ -18,8 +23,13 @@ public:
   virtual void errorCountChanged(int16_t errorCount) = 0;
 };
 
-// "[YYYYMMDD hh:mm:ss]" for the current local time.
+// "[YYYYMMDD hh:mm:ss]" for the current local time, from one reading of the clock.
 std::string logTimeStamp();
+// "[YYYYMMDD hh:mm:ss]" for the given local time.
+std::string logTimeStamp(const std::tm &localTime);
+
+// The error counter stops here rather than wrapping to negative numbers.
+constexpr int16_t kMaxErrorCount = 32767;
 
 class RunLog {
 public:
@@ -28,15 +38,19 @@ public:
   RunLog &operator=(const RunLog &) = delete;
   ~RunLog();
 
-  // Creates the log file, replacing an existing one. False when it cannot be created.
+  // Creates the log file, replacing an existing one (and closing a log still open). False when
+  // it cannot be created.
   bool open(const std::string &path);
   void close();
   bool isOpen() const { return file_ != nullptr; }
 
   void setObserver(LogObserver *observer) { observer_ = observer; }
 
+  // The observer sees the line even when the file cannot take it.
   void logLine(const std::string &text);
+  // "Error: " + message, then "Error Info: " + info unless info is empty; counts the error.
   void logError(const std::string &message, const std::string &info);
+  // The offending function's header line, then the error.
   void logFunctionError(const std::string &header, const std::string &message,
                         const std::string &info);
 
