@@ -30,13 +30,26 @@ std::string unquote(std::string_view text);
 std::string trimBlanks(std::string_view text);
 
 // Paths. In names read from definitions and scripts both '\' and '/' separate folders.
+
+// Two leading separators: "\\server\share" or "//server/share".
 bool isNetworkPath(std::string_view path);
+// The text contains "://".
 bool isUrl(std::string_view text);
+// The name after the last separator, without its last extension: "D:\r\a.b.kvd" gives "a.b".
 std::string baseName(std::string_view path);
+// `name` resolved against `folder` without touching the current directory: "." parts are
+// dropped, ".." removes the folder's last level, and parts are joined with '/'. A name that is
+// absolute, a network path or starts with a drive letter comes back unchanged. The result is
+// empty when ".." climbs above the root of a '/'-rooted folder, or cuts any other folder down
+// to one character or less.
 std::string joinPath(std::string_view folder, std::string_view name);
+// Creates every missing level of the folder `path` (failures are left for the caller to meet
+// when it uses the folder). A name with a drive letter creates nothing. Always true.
 bool createFolders(std::string_view path);
 
+// The integer before the last ".": "16.0" gives 16.
 int16_t majorVersion(std::string_view text);
+// Six characters drawn uniformly from the codes 48 to 122.
 std::string randomPassword();
 
 } // namespace brevant

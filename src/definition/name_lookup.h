@@ -1,0 +1,41 @@
+#pragma once
+// Lookups by name: the first item of a list, or the first field of a record set, whose name
+// equals a text. Mode 0 compares bytes; mode 1 ignores letter case for ASCII letters and for the
+// Latin letters of Windows-1252 (UTF-8 text, so "É" equals "é").
+
+#include <concepts>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brevant {
+
+enum CompareMode : int { kBinaryCompare = 0, kTextCompare = 1 };
+
+bool textEquals(std::string_view a, std::string_view b, int mode);
+
+template <typename T>
+concept FieldNamed = requires(const T &fields, int i) {
+  { fields.fieldCount() } -> std::convertible_to<long>;
+  { fields.fieldName(i) } -> std::convertible_to<std::string_view>;
+};
+
+// Index of the first field named `name`, or -1.
+template <FieldNamed Fields>
+int FindFieldIndex(const Fields &fields, std::string_view name, int mode) {
+  const long count = static_cast<long>(fields.fieldCount());
+  for (long i = 0; i < count; ++i) {
+    if (textEquals(fields.fieldName(static_cast<int>(i)), name, mode))
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// Index of the first entry of `names` equal to `name`, or -1.
+int FindFieldIndex(const std::vector<std::string> &names, std::string_view name, int mode);
+
+// Index of the first list item equal to `text`, or -1 (also for an empty list).
+int FindListItem(const std::vector<std::string> &items, std::string_view text, int mode);
+
+} // namespace brevant
