@@ -22,6 +22,13 @@ endfunction()
 function(brevant_test label)
   cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  # A sub-folder with a CMakeLists.txt of its own is another area's test program.
+  file(GLOB_RECURSE nested LIST_DIRECTORIES false CONFIGURE_DEPENDS
+    ${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt)
+  foreach(list_file IN LISTS nested)
+    get_filename_component(nested_dir ${list_file} DIRECTORY)
+    list(FILTER sources EXCLUDE REGEX "^${nested_dir}/")
+  endforeach()
   if(NOT sources)
     return()
   endif()

@@ -1,0 +1,79 @@
+// Values kept in the column buffers come back exactly, whatever their kind and size.
+
+#include "engine/components/database/iso_datetime.h"
+#include "engine/components/database/result_table.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+
+namespace brevant {
+namespace {
+
+TEST(ValueStorageTest, EveryKindRoundTrips) {
+  ResultColumn c;
+  c.appendNull();
+  c.appendBool(true);
+  c.appendInteger(INT64_MIN);
+  c.appendDouble(-0.1);
+  c.appendDouble(NAN);
+  c.appendDecimal("-123456789012345678901234567890.05");
+  c.appendText("");
+  c.appendText(std::string("a\0b", 3));
+  c.appendBinary(std::string("\xff\x00", 2));
+  c.appendDate(DateValue{-44, 3, 15});
+  c.appendTime(TimeValue{23, 59, 60, 999999999});
+  c.appendDateTime(DateTimeValue{{2024, 12, 31}, {23, 59, 59, 123456000}}); // packed
+  c.appendDateTime(DateTimeValue{{2024, 12, 31}, {23, 59, 59, 123456789}}); // nanoseconds
+  c.appendDateTime(DateTimeValue{{-1, 1, 1}, {0, 0, 0, 0}});                // before year 0
+  c.beginBytes(CellKind::Text);
+  c.appendBytes("pie");
+  c.appendBytes("ces");
+  c.finishBytes();
+  c.appendInteger(LLONG_MAX);
+
+  ASSERT_EQ(c.size(), 16u);
+  EXPECT_TRUE(isNull(c.value(0)));
+  EXPECT_EQ(c.value(1), Variant(true));
+  EXPECT_EQ(c.value(2), Variant(INT64_MIN));
+  EXPECT_EQ(c.value(3), Variant(-0.1));
+  EXPECT_TRUE(std::isnan(std::get<double>(c.value(4))));
+  EXPECT_EQ(c.value(5), Variant(DecimalValue{"-123456789012345678901234567890.05"}));
+  EXPECT_EQ(c.value(6), Variant(std::string()));
+  EXPECT_EQ(c.value(7), Variant(std::string("a\0b", 3)));
+  EXPECT_EQ(c.value(8), Variant(BinaryValue{std::string("\xff\x00", 2)}));
+  EXPECT_EQ(c.value(9), Variant(DateValue{-44, 3, 15}));
+  EXPECT_EQ(c.value(10), Variant(TimeValue{23, 59, 60, 999999999}));
+  EXPECT_EQ(c.value(11), Variant(DateTimeValue{{2024, 12, 31}, {23, 59, 59, 123456000}}));
+  EXPECT_EQ(c.value(12), Variant(DateTimeValue{{2024, 12, 31}, {23, 59, 59, 123456789}}));
+  EXPECT_EQ(c.value(13), Variant(DateTimeValue{{-1, 1, 1}, {0, 0, 0, 0}}));
+  EXPECT_EQ(c.value(14), Variant(std::string("pieces")));
+  EXPECT_EQ(c.bytes(14), "pieces");
+  EXPECT_EQ(c.value(15), Variant(int64_t{LLONG_MAX}));
+  EXPECT_EQ(c.bytes(2), ""); // no bytes for a number
+}
+
+TEST(ValueStorageTest, IsoDatesAndTimesParseOrAreRejected) {
+  EXPECT_EQ(parseIsoDate("2024-02-29"), (DateValue{2024, 2, 29}));
+  EXPECT_EQ(parseIsoDate("2024-02-29 10:00:00"), (DateValue{2024, 2, 29}));
+  EXPECT_FALSE(parseIsoDate("2023-02-29"));
+  EXPECT_FALSE(parseIsoDate("2024-13-01"));
+  EXPECT_FALSE(parseIsoDate("2024-1-01"));
+  EXPECT_FALSE(parseIsoDate("20240101"));
+  EXPECT_FALSE(parseIsoDate("2024-01-01 garbage"));
+  EXPECT_EQ(parseIsoDateTime("2024-03-05T14:30:15.5Z"),
+            (DateTimeValue{{2024, 3, 5}, {14, 30, 15, 500000000}}));
+  EXPECT_EQ(parseIsoDateTime("2024-03-05 14:30+01:00"),
+            (DateTimeValue{{2024, 3, 5}, {14, 30, 0, 0}}));
+  EXPECT_EQ(parseIsoDateTime("2024-03-05"), (DateTimeValue{{2024, 3, 5}, {0, 0, 0, 0}}));
+  EXPECT_EQ(parseIsoTime("07:05:09.000001"), (TimeValue{7, 5, 9, 1000}));
+  EXPECT_EQ(parseIsoTime("2024-03-05 07:05"), (TimeValue{7, 5, 0, 0}));
+  EXPECT_FALSE(parseIsoTime("24:00"));
+  EXPECT_FALSE(parseIsoTime("7:05"));
+  EXPECT_FALSE(parseIsoTime("12:00:"));
+  EXPECT_FALSE(parseIsoDateTime(""));
+}
+
+} // namespace
+} // namespace brevant
