@@ -8,6 +8,6 @@ BUILD_PACKAGES=(
 # Real peers and clients the tests and benchmarks use: a PostgreSQL server with its ODBC
 # driver, the SQLite ODBC driver, and two programs that read our workbooks back.
 TEST_PACKAGES=(
-  postgresql odbc-postgresql libsqliteodbc python3 python3-openpyxl libreoffice-calc-nogui
+  postgresql odbc-postgresql libsqliteodbc python3 python3-openpyxl python3-pil libreoffice-calc-nogui
   libxlsxwriter-dev xvfb xauth
 )

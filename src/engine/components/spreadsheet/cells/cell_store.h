@@ -1,0 +1,97 @@
+#pragma once
+// The cells of one worksheet, laid out for reports: a dense vector of rows (inserting rows costs
+// what lies below the insertion point), each row a vector of cells sorted by column (writing
+// left to right appends). A cell is 16 bytes; text lives in the workbook's shared strings and
+// formulas in a side table, so millions of cells stay compact.
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace brevant {
+
+enum class CellType : uint8_t {
+  Empty,   // no value; the cell exists for its style
+  Number,  // number
+  String,  // index: shared string
+  Boolean, // number: 0 or 1
+  Error,   // index: into errorTexts()
+  Formula, // index: into CellStore::formulas()
+};
+
+struct Cell {
+  union {
+    double number;
+    uint32_t index;
+  };
+  uint32_t style = 0;
+  uint16_t column = 0; // 1-based
+  CellType type = CellType::Empty;
+  uint8_t reserved = 0;
+
+  Cell() : number(0) {}
+};
+static_assert(sizeof(Cell) == 16);
+
+// A formula as written in the cell, with the attributes of its <f> element kept verbatim
+// (shared and array formulas) and the value the template last showed for it.
+struct Formula {
+  std::string text;
+  std::string attributes; // e.g. ` t="shared" ref="B2:B9" si="0"`
+  CellType cachedType = CellType::Empty;
+  double cachedNumber = 0;
+  std::string cachedText; // string or error results
+};
+
+struct Row {
+  std::vector<Cell> cells;
+  float height = -1; // points; negative when the row has no height of its own
+  uint32_t style = 0;
+  uint32_t extra = 0; // 1-based index into CellStore::rowAttributes(), 0 for none
+  uint8_t outlineLevel = 0;
+  bool customFormat = false;
+  bool customHeight = false;
+  bool hidden = false;
+  bool collapsed = false;
+  bool thickTop = false;
+  bool thickBottom = false;
+
+  bool isDefault() const {
+    return cells.empty() && height < 0 && style == 0 && extra == 0 && outlineLevel == 0 &&
+           !customFormat && !customHeight && !hidden && !collapsed && !thickTop && !thickBottom;
+  }
+};
+
+const std::vector<std::string> &errorTexts();
+// The index of an error text such as "#N/A"; the index of "#VALUE!" for unknown texts.
+uint32_t errorIndex(std::string_view text);
+
+class CellStore {
+public:
+  // nullptr when the cell does not exist.
+  const Cell *find(int32_t row, int32_t column) const;
+  // The cell, created empty (with the row's or column's style) when missing.
+  Cell &at(int32_t row, int32_t column, uint32_t newStyle = 0);
+  const Row *row(int32_t row) const;
+  Row &rowAt(int32_t row);
+  // Rows 1..rowCount() may exist; rows beyond hold nothing.
+  int32_t rowCount() const { return static_cast<int32_t>(rows_.size()); }
+
+  uint32_t addFormula(Formula f);
+  Formula &formula(uint32_t index) { return formulas_[index]; }
+  const Formula &formula(uint32_t index) const { return formulas_[index]; }
+
+  uint32_t addRowAttributes(std::string text);
+  const std::string &rowAttributes(uint32_t extra) const { return rowAttributes_[extra - 1]; }
+
+  // Room for `rows` rows without reallocation.
+  void reserveRows(int32_t rows) { rows_.reserve(static_cast<size_t>(rows)); }
+
+private:
+  std::vector<Row> rows_;
+  std::vector<Formula> formulas_;
+  std::vector<std::string> rowAttributes_;
+};
+
+} // namespace brevant

@@ -1,0 +1,54 @@
+#pragma once
+// The workbook's cell formats (styles.xml): which number format each cell style shows, and the
+// date formats a General cell takes on when a date is written into it. The stylesheet is kept as
+// a document so everything it holds (fonts, fills, borders, differential formats, extensions)
+// is written back; only cell formats are ever added.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "engine/components/spreadsheet/cells/number_format.h"
+
+namespace brevant {
+
+enum class DateKind { Date, DateTime, Time };
+
+class Styles {
+public:
+  Styles();
+  ~Styles();
+  void load(std::string_view xml);
+  // A stylesheet with the one default format, for workbooks that have none.
+  void createDefault();
+
+  int numberFormatId(uint32_t style) const;
+  std::string formatCode(uint32_t style) const;
+  const NumberFormat &numberFormat(uint32_t style);
+  bool isDateStyle(uint32_t style) { return numberFormat(style).isDateTime(); }
+
+  // The style to give a cell of `style` that receives a date: itself unless its number format
+  // is General, else a copy of it with the date, date-time or time format.
+  uint32_t dateStyle(uint32_t style, DateKind kind);
+  // A copy of `style` showing the built-in number format `numFmtId` (made once, then reused).
+  uint32_t withBuiltinFormat(uint32_t style, int numFmtId);
+
+  bool modified() const { return modified_; }
+  std::string serialize() const;
+
+private:
+  pugi::xml_document doc_;
+  pugi::xml_node cellXfs_;
+  std::vector<pugi::xml_node> xfs_;
+  std::vector<int> xfFormat_;
+  std::map<int, std::string> customFormats_;
+  std::map<std::pair<uint32_t, int>, uint32_t> derived_;
+  std::map<int, std::unique_ptr<NumberFormat>> compiled_;
+  bool modified_ = false;
+};
+
+} // namespace brevant

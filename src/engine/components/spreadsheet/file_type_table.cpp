@@ -1,0 +1,110 @@
+#include "engine/components/spreadsheet/file_type_table.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace brevant {
+
+namespace {
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+    s.remove_prefix(1);
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+    s.remove_suffix(1);
+  return s;
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size())
+    return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+} // namespace
+
+bool numericValue(std::string_view text, int32_t &value) {
+  std::string s(trim(text));
+  if (s.empty())
+    return false;
+  for (char c : s)
+    if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' ||
+          c == 'e' || c == 'E'))
+      return false;
+  char *end = nullptr;
+  double v = std::strtod(s.c_str(), &end);
+  if (end != s.c_str() + s.size() || !std::isfinite(v) || v > 2147483647.0 || v < -2147483648.0)
+    return false;
+  // Halves round to even, as the conversion to an integer does in the original tool.
+  value = static_cast<int32_t>(std::nearbyint(v));
+  return true;
+}
+
+std::vector<FileType> parseFileTypeTable(std::string_view text) {
+  std::vector<FileType> table;
+  size_t start = 0;
+  while (start < text.size() && table.size() < kMaxFileTypes) {
+    size_t end = text.find('\n', start);
+    std::string_view line =
+        text.substr(start, end == std::string_view::npos ? text.npos : end - start);
+    start = end == std::string_view::npos ? text.size() : end + 1;
+    if (!line.empty() && line.back() == '\r')
+      line.remove_suffix(1);
+    std::vector<std::string_view> columns;
+    size_t p = 0;
+    while (true) {
+      size_t tab = line.find('\t', p);
+      columns.push_back(line.substr(p, tab == std::string_view::npos ? line.npos : tab - p));
+      if (tab == std::string_view::npos)
+        break;
+      p = tab + 1;
+    }
+    if (columns.size() < 4 || (!columns[0].empty() && columns[0][0] == ';'))
+      continue;
+    FileType row;
+    row.typeName = std::string(columns[0]);
+    int32_t code = 0;
+    row.formatCode = numericValue(columns[1], code) ? code : 0;
+    row.description = std::string(columns[2]);
+    row.extensions = std::string(columns[3]);
+    table.push_back(std::move(row));
+  }
+  return table;
+}
+
+std::vector<FileType> loadFileTypeTable(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in)
+    return {};
+  std::ostringstream buf;
+  buf << in.rdbuf();
+  std::string text = buf.str();
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+    text.erase(0, 3);
+  return parseFileTypeTable(text);
+}
+
+int findFileType(const std::vector<FileType> &table, std::string_view reportFileType) {
+  if (reportFileType.empty())
+    return -1;
+  int32_t code = 0;
+  if (numericValue(reportFileType, code)) {
+    for (size_t i = 0; i < table.size(); ++i)
+      if (table[i].formatCode == code)
+        return static_cast<int>(i);
+    return -1;
+  }
+  for (size_t i = 0; i < table.size(); ++i)
+    if (equalsNoCase(table[i].typeName, reportFileType))
+      return static_cast<int>(i);
+  return -1;
+}
+
+} // namespace brevant

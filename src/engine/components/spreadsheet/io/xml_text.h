@@ -1,0 +1,28 @@
+#pragma once
+// Text as it travels in and out of workbook XML: escaping for element text and attributes, the
+// "_xHHHH_" escapes that spreadsheet XML uses for characters XML cannot hold, and repair of text
+// that is not valid UTF-8 (read as Windows-1252, like every other foreign text in the program).
+
+#include <string>
+#include <string_view>
+
+namespace brevant {
+
+// Appends `text` escaped for element content or a double-quoted attribute value.
+void appendXmlEscaped(std::string &out, std::string_view text);
+
+// Appends cell or shared-string text: valid UTF-8 guaranteed, control characters and a literal
+// "_x" written as "_xHHHH_" escapes, everything else as in appendXmlEscaped.
+void appendXstring(std::string &out, std::string_view text);
+
+// Undoes the "_xHHHH_" escapes of text read from a workbook part.
+std::string decodeXstring(std::string_view text);
+
+// `text` itself when it is valid UTF-8, else each invalid byte taken as Windows-1252.
+std::string repairUtf8(std::string_view text);
+bool isValidUtf8(std::string_view text);
+
+// Appends the UTF-8 form of a code point.
+void appendUtf8(std::string &out, char32_t cp);
+
+} // namespace brevant
