@@ -14,24 +14,6 @@ constexpr std::array<char32_t, 32> kHighControls = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void appendUtf8(std::string &out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // Decodes one UTF-8 sequence at `i`, advancing it. Returns false (and advances by one byte)
 // for a malformed sequence: overlong forms, surrogates and values past U+10FFFF are malformed.
 bool decodeUtf8(std::string_view s, size_t &i, char32_t &out) {
@@ -76,6 +58,47 @@ bool decodeUtf8(std::string_view s, size_t &i, char32_t &out) {
 }
 
 } // namespace
+
+void appendUtf8(std::string &out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+size_t utf8SequenceLength(std::string_view text, size_t i) {
+  size_t next = i;
+  char32_t c;
+  return decodeUtf8(text, next, c) ? next - i : 0;
+}
+
+std::string repairUtf8(std::string_view text) {
+  if (isValidUtf8(text))
+    return std::string(text);
+  std::string out;
+  out.reserve(text.size() + text.size() / 4);
+  for (size_t i = 0; i < text.size();) {
+    if (const size_t n = utf8SequenceLength(text, i)) {
+      out.append(text.substr(i, n));
+      i += n;
+      continue;
+    }
+    const auto b = static_cast<unsigned char>(text[i++]);
+    appendUtf8(out, b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : b);
+  }
+  return out;
+}
 
 bool isValidUtf8(std::string_view bytes) {
   size_t i = 0;

@@ -21,6 +21,15 @@ std::string ansiToUtf8(std::string_view bytes);
 // anything else is read as Windows-1252.
 std::string fileBytesToText(std::string_view bytes);
 
+// The length of the well-formed UTF-8 sequence at text[i], or 0 when the bytes there are not
+// one (overlong forms, surrogates and values past U+10FFFF are not).
+size_t utf8SequenceLength(std::string_view text, size_t i);
+// Appends the UTF-8 form of a code point.
+void appendUtf8(std::string &out, char32_t c);
+// `text` with every byte that is not part of a well-formed UTF-8 sequence read as
+// Windows-1252; well-formed sequences are kept.
+std::string repairUtf8(std::string_view text);
+
 // UTF-16 for the places that need it (wide ODBC calls, registry string data, Unicode text
 // files). Input that is not valid UTF-8 is read as Windows-1252 first, so no text is lost; a
 // lone surrogate becomes U+FFFD on the way back.

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "cipher/codepage.h" // isValidUtf8, repairUtf8, appendUtf8
+
 namespace brevant {
 
 // Appends `text` escaped for element content or a double-quoted attribute value.
@@ -17,12 +19,5 @@ void appendXstring(std::string &out, std::string_view text);
 
 // Undoes the "_xHHHH_" escapes of text read from a workbook part.
 std::string decodeXstring(std::string_view text);
-
-// `text` itself when it is valid UTF-8, else each invalid byte taken as Windows-1252.
-std::string repairUtf8(std::string_view text);
-bool isValidUtf8(std::string_view text);
-
-// Appends the UTF-8 form of a code point.
-void appendUtf8(std::string &out, char32_t cp);
 
 } // namespace brevant
