@@ -43,6 +43,11 @@ public:
   brevant::Range UsedRange();
 
   void Activate();
+  // Protects the sheet's cells and objects; an empty password protects without one.
+  void Protect(std::string_view password);
+  bool ProtectContents() const;
+  // Fits every used column's width to the longest displayed text in it.
+  void AutoFitColumns();
   bool DisplayPageBreaks() const { return displayPageBreaks_; }
   void setDisplayPageBreaks(bool on) { displayPageBreaks_ = on; }
 
@@ -63,6 +68,7 @@ public:
 
 private:
   void load();
+  void setColumnWidth(int32_t column, double width);
   void readSheetData(pugi::xml_node sheetData);
   struct ColumnInfo {
     int32_t first, last;
