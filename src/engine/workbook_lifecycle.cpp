@@ -1,0 +1,212 @@
+#include "engine/workbook_lifecycle.h"
+
+#include "definition/text_utils.h"
+#include "engine/components/spreadsheet/file_formats.h"
+#include "engine/components/spreadsheet/workbook.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace brevant {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The template formats after whose opening the columns are fitted, and the report formats
+// that keep them as they are (plain text has no column widths).
+constexpr std::array<int, 12> kTextLikeFormats = {6, 22, 24, 23, -4158, 19, 21, 36, 20, 42, 9, 2};
+
+bool isTextLike(int code) {
+  return std::find(kTextLikeFormats.begin(), kTextLikeFormats.end(), code) !=
+         kTextLikeFormats.end();
+}
+
+std::string parentFolder(const std::string &path) { return fs::path(path).parent_path().string(); }
+
+void createPlaceholder(const std::string &path) {
+  std::error_code ec;
+  if (fs::exists(fs::symlink_status(path, ec))) {
+    // A read-only file is replaced too: removing it needs only the folder's permission.
+    if (!fs::remove(path, ec) && ec)
+      throw std::runtime_error("The file \"" + path + "\" cannot be deleted: " + ec.message() +
+                               ".");
+  }
+  const std::string folder = parentFolder(path);
+  if (!folder.empty())
+    createFolders(folder);
+  std::ofstream placeholder(path, std::ios::binary | std::ios::trunc);
+  if (!placeholder)
+    throw std::runtime_error("The file \"" + path +
+                             "\" cannot be created: " + std::strerror(errno) + ".");
+}
+
+std::string describe(const std::exception &e) { return e.what(); }
+
+bool programOnPath(const std::string &name) {
+  const char *pathVar = std::getenv("PATH");
+  if (pathVar == nullptr)
+    return false;
+  const std::string list = pathVar;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(':', start);
+    if (end == std::string::npos)
+      end = list.size();
+    const std::string folder = end > start ? list.substr(start, end - start) : ".";
+    if (access((folder + "/" + name).c_str(), X_OK) == 0)
+      return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+} // namespace
+
+bool openReportWorkbook(RunState &run) {
+  ReportDefinition &def = run.definition;
+  try {
+    createPlaceholder(def.resolvedReportPath);
+    run.log.logLine("Create the blank report file \"" + def.resolvedReportPath + "\".");
+  } catch (const std::exception &e) {
+    run.log.logError("Failed to create the report file \"" + def.resolvedReportPath + "\".",
+                     describe(e));
+    return false;
+  }
+
+  try {
+    run.reportWorkbook = &run.excelApp->Workbooks().Open(def.resolvedTemplatePath);
+    run.log.logLine("Open the template file \"" + def.resolvedTemplatePath + "\".");
+    if (run.environment.settings.EnableAutoMacro)
+      run.reportWorkbook->RunAutoMacros(1);
+  } catch (const std::exception &e) {
+    run.log.logError("Failed to open the template file \"" + def.resolvedTemplatePath + "\".",
+                     describe(e));
+    return false;
+  }
+
+  try {
+    run.excelApp->setCalculation(xlCalculation::xlCalculationManual);
+    run.excelApp->setCalculateBeforeSave(true);
+  } catch (const std::exception &) {
+  }
+  return true;
+}
+
+bool finishReportWorkbook(RunState &run) {
+  ReportDefinition &def = run.definition;
+  Application &app = *run.excelApp;
+  Workbook &book = *run.reportWorkbook;
+  const std::vector<FileType> &fileTypes = run.environment.fileTypes;
+
+  std::error_code ec;
+  fs::remove(def.resolvedReportPath, ec);
+  try {
+    app.setInteractive(true);
+    app.setCalculation(xlCalculation::xlCalculationAutomatic);
+  } catch (const std::exception &) {
+  }
+
+  const int index = findFileType(fileTypes, def.ReportFileType);
+
+  try {
+    if (isTextLike(book.FileFormat()) && index >= 0 &&
+        (fileTypes[index].formatCode == xlFileFormat::xlTextPrinter ||
+         !isTextLike(fileTypes[index].formatCode)))
+      book.ActiveSheet().AutoFitColumns();
+  } catch (const std::exception &) {
+  }
+
+  if (def.ProtectReport) {
+    try {
+      const std::string password =
+          def.hasProtectionPassword ? def.ProtectionPassword : randomPassword();
+      const auto &sheets = book.worksheets();
+      for (auto it = sheets.rbegin(); it != sheets.rend(); ++it)
+        (*it)->Protect(password);
+      run.log.logLine(password.empty()
+                          ? std::string("Protect the report file without a password.")
+                          : "Protect the report file with a password \"" + password + "\".");
+    } catch (const std::exception &) {
+    }
+  }
+
+  try {
+    if (index >= 0)
+      book.SaveAs(def.resolvedReportPath, fileTypes[index].formatCode);
+    else
+      book.SaveAs(def.resolvedReportPath);
+  } catch (const std::exception &e) {
+    // A format the engine cannot write is named as such; any other fault (a folder that cannot
+    // be written, a full disk) keeps its own description, so the user knows what to mend.
+    std::string info = describe(e);
+    if (index >= 0 && !saveFormat(fileTypes[index].formatCode)) {
+      const FileType &row = fileTypes[index];
+      info = "Not support the file format: " + row.typeName + " (" +
+             std::to_string(row.formatCode) + ") - " + row.description + ".";
+    }
+    run.log.logError("Failed to save the report file.", info);
+    return false;
+  }
+  run.log.logLine("Save the report file \"" + def.resolvedReportPath + "\".");
+
+  if (run.request.displayReport) {
+    std::string why;
+    if (displayWithDesktop(def.resolvedReportPath, why)) {
+      app.setVisible(true);
+      run.log.logLine("Display the report file with Microsoft Excel.");
+    } else {
+      run.log.logLine("The report file can not be displayed: " + why);
+    }
+    app.setDisplayAlerts(true);
+  }
+  // The report is shown by a program of its own, so the workbook is closed either way.
+  try {
+    book.Close();
+    run.log.logLine("Close the report file.");
+  } catch (const std::exception &e) {
+    run.log.logError("Failed to close the report file.", describe(e));
+  }
+  return true;
+}
+
+bool displayWithDesktop(const std::string &path, std::string &why) {
+  const char *x = std::getenv("DISPLAY");
+  const char *wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((x == nullptr || *x == '\0') && (wayland == nullptr || *wayland == '\0')) {
+    why = "no display is available.";
+    return false;
+  }
+  const char *opener = "xdg-open";
+  if (!programOnPath(opener)) {
+    why = "the program \"xdg-open\" is not installed.";
+    return false;
+  }
+  // The opener runs in a grandchild, so that it outlives this process and leaves no zombie.
+  const pid_t child = fork();
+  if (child < 0) {
+    why = std::string("the desktop's program could not be started: ") + std::strerror(errno) + ".";
+    return false;
+  }
+  if (child == 0) {
+    if (fork() == 0) {
+      setsid();
+      execlp(opener, opener, path.c_str(), static_cast<char *>(nullptr));
+      _exit(127);
+    }
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return true;
+}
+
+} // namespace brevant

@@ -1,0 +1,107 @@
+#include "frontends/startup.h"
+
+#include "definition/definition_file.h"
+#include "definition/run_log.h"
+#include "definition/text_utils.h"
+#include "engine/components/spreadsheet/file_type_table.h"
+#include "engine/product_info.h"
+#include "engine/run_driver.h"
+#include "frontends/command_line.h"
+#include "settings/app_settings.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <unistd.h>
+
+namespace brevant {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kExitClean = 0;
+constexpr int kExitErrorsLogged = 1;
+constexpr int kExitNotStarted = 2;
+
+fs::path executablePath() {
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? fs::path("brevant") : self;
+}
+
+std::string absoluteAgainstCurrent(const std::string &path) {
+  std::error_code ec;
+  const fs::path here = fs::current_path(ec);
+  return joinPath(ec ? std::string("/") : here.string(), path);
+}
+
+} // namespace
+
+std::string programFolder() { return executablePath().parent_path().string(); }
+
+std::string startupErrorLogPath() {
+  const std::string name = executablePath().filename().string() + ".log";
+  const std::string folder = programFolder();
+  if (access(folder.c_str(), W_OK) == 0)
+    return folder + "/" + name;
+  std::string state;
+  if (const char *xdg = std::getenv("XDG_STATE_HOME"); xdg != nullptr && *xdg != '\0')
+    state = xdg;
+  else if (const char *home = std::getenv("HOME"); home != nullptr && *home != '\0')
+    state = std::string(home) + "/.local/state";
+  else
+    state = "/tmp";
+  createFolders(state + "/brevant");
+  return state + "/brevant/" + name;
+}
+
+int Startup(const std::vector<std::string> &arguments) {
+  const CommandLine line = parseCommandLine(arguments);
+  if (line.help) {
+    std::cout << usageText();
+    return kExitClean;
+  }
+  if (line.version) {
+    std::cout << kProductName << " " << kVersionMajor << "." << kVersionMinor << "."
+              << kVersionRevision << "\n"
+              << kLegalNotice << "\n";
+    return kExitClean;
+  }
+  if (!line.batch) {
+    std::cerr << "brevant: the workspace is not available in this build; run a report in "
+                 "batch with -C.\n"
+              << usageText();
+    return kExitNotStarted;
+  }
+
+  ProgramEnvironment environment;
+  environment.settings = loadAppSettings();
+  environment.programFolder = programFolder();
+  environment.fileTypes = loadFileTypeTable(joinPath(environment.programFolder, "kvdconv.cfg"));
+
+  const std::string path = absoluteAgainstCurrent(line.definitionFile);
+  ReportDefinition definition;
+  if (const auto message = openDefinition(path, definition)) {
+    logStartupError(startupErrorLogPath(), *message);
+    return kExitNotStarted;
+  }
+  definition.definitionFilePath = path;
+
+  RunRequest request;
+  request.interactiveRun = false;
+  request.displayReport = line.displayReport;
+  request.progressInterval = line.progressInterval;
+  request.commandLineValues = line.values;
+  request.logins = line.logins;
+
+  RunObserver batchObserver;
+  const RunOutcome outcome = runReport(definition, environment, request, batchObserver);
+  if (!outcome.logOpened) {
+    std::cerr << "brevant: the log file \"" << outcome.logPath << "\" cannot be created.\n";
+    return kExitNotStarted;
+  }
+  return outcome.errorCount > 0 ? kExitErrorsLogged : kExitClean;
+}
+
+} // namespace brevant
