@@ -14,6 +14,9 @@
 
 namespace brevant {
 
+// How long a statement waits for another program's lock when no command time-out is set.
+constexpr int kUnboundedLockWaitMs = 60 * 1000;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -229,10 +232,12 @@ SqliteBackend::SqliteBackend(const std::string &path, int commandTimeout) : path
     db_ = nullptr;
     throw DatabaseError(message + ": " + path);
   }
+  // Without a command time-out a statement may run as long as it needs, but waiting for a lock
+  // that another program holds is bounded: a scheduled run must not hang on it for ever.
   if (commandTimeout > 0)
     sqlite3_busy_timeout(db_, commandTimeout > INT_MAX / 1000 ? INT_MAX : commandTimeout * 1000);
   else if (commandTimeout == 0)
-    sqlite3_busy_timeout(db_, INT_MAX);
+    sqlite3_busy_timeout(db_, kUnboundedLockWaitMs);
 }
 
 SqliteBackend::~SqliteBackend() { close(); }
