@@ -256,6 +256,27 @@ TEST_F(Batch, CsvReportOfTheActiveSheet) {
   EXPECT_EQ(readBytes(file("r.csv")).substr(0, 5), "Total");
 }
 
+TEST_F(Batch, EveryTextFormatOfTheTable) {
+  // code -> the bytes the first line of Sales must start with
+  const std::pair<int, std::string> formats[] = {{6, "Total,"},
+                                                 {22, "Total,"},
+                                                 {23, "Total,"},
+                                                 {24, "Total,"},
+                                                 {62, "\xEF\xBB\xBFTotal,"},
+                                                 {-4158, "Total\t"},
+                                                 {20, "Total\t"},
+                                                 {21, "Total\t"},
+                                                 {42, std::string("\xFF\xFET\0o\0", 6)},
+                                                 {36, "Total"}};
+  for (const auto &[code, start] : formats) {
+    definition("ReportTemplateFileName=template.xlsx\r\nReportFileName=r.txt\r\nReportFileType=" +
+                   std::to_string(code) + "\r\nLogFileName=run.log",
+               "@1=NAME(NAME=Total)\r\nselect 3\r\n");
+    EXPECT_EQ(brevant("report.kvd -C"), 0) << code << lastOutput;
+    EXPECT_EQ(readBytes(file("r.txt")).substr(0, start.size()), start) << code;
+  }
+}
+
 TEST_F(Batch, UnknownFileTypeSavesInTheDefaultFormat) {
   definition("ReportTemplateFileName=template.xlsx\r\nReportFileName=r.xlsx\r\n"
              "ReportFileType=NoSuchType\r\nLogFileName=run.log",
