@@ -146,6 +146,7 @@ void Worksheet::setColumnWidth(int32_t column, double width) {
   }
   updated.push_back(info);
   columns_ = std::move(updated);
+  columnLefts_.clear();
 }
 
 } // namespace brevant

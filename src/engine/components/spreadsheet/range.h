@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/components/spreadsheet/cells/cell_address.h"
+#include "engine/components/spreadsheet/xl_constants.h"
 #include "engine/components/variant.h"
 
 namespace brevant {
@@ -62,6 +63,36 @@ public:
   std::string Formula() const;
   // Writes a formula (text beginning with '=') into every cell; other text is a value.
   void setFormula(std::string_view formula);
+
+  // Inserts cells of the range's size, shifting the cells there down (xlDown) or right
+  // (xlToRight); whole rows and whole columns are inserted as such whatever the shift. 0 lets
+  // the range's shape decide, as the spreadsheet does.
+  void Insert(int shift = 0);
+  // Deletes the range's cells, shifting the cells below up (xlUp) or those on the right left
+  // (xlToLeft); only the cells in the range's columns (rows) move.
+  void Delete(int shift = 0);
+  // Repeats this block over `destination` (which contains it and extends it down, up, right or
+  // left): values, formulas with relative references moved, styles, row heights, merged
+  // cells, conditional formats and validations.
+  void AutoFill(const Range &destination, int type = xlAutoFillType::xlFillCopy);
+  // The same copy of this block to the block whose top-left cell is `destination`.
+  void Copy(const Range &destination);
+  // xlPageBreakManual sets a manual break above the range's first row (left of the first
+  // column for whole columns); xlPageBreakNone removes it.
+  void setPageBreak(int type);
+  int PageBreak() const;
+  Range EntireRow() const;
+  Range EntireColumn() const;
+  // The merged range holding the top-left cell, or that cell itself.
+  Range MergeArea() const;
+  bool MergeCells() const;
+  void Merge();
+  void UnMerge();
+  // Position and size in points.
+  double Left() const;
+  double Top() const;
+  double Width() const;
+  double Height() const;
 
   // A cell relative to the range's top-left cell, 1-based like the spreadsheet's Cells.
   Range Cells(int32_t row, int32_t column) const;

@@ -449,6 +449,12 @@ void Workbook::saveWorkbook(const std::string &path, int code) {
     }
   }
 
+  // Parts that belong to sheets (drawings, pictures, tables) and charts that moved.
+  for (auto &sheet : sheets_)
+    if (sheet->loaded())
+      sheet->saveParts();
+  saveCharts();
+
   contentTypes_.overrides[workbookPart_] = std::string(workbookContentType(code));
 
   // Macros go only into macro-enabled files.
@@ -527,6 +533,8 @@ void Workbook::Close() {
   if (closed_)
     return;
   closed_ = true;
+  crossSheet_.clear();
+  charts_.clear();
   sheets_.clear();
   names_.clear();
   package_ = Package();

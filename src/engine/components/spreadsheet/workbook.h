@@ -59,6 +59,11 @@ public:
   // which is what localSheetId and activeTab count.
   int sheetListIndex(const Worksheet &sheet) const;
   bool closed() const { return closed_; }
+  ContentTypes &contentTypes() { return contentTypes_; }
+  // Formulas (sheet, index into its formula table) that refer to other sheets.
+  std::vector<std::pair<Worksheet *, uint32_t>> &crossSheetFormulas() { return crossSheet_; }
+  // Moves the references to `sheet` in the formulas of other sheets, defined names and charts.
+  void shiftReferencesTo(Worksheet &sheet, const SheetShift &shift);
 
 private:
   void openPackage(const std::string &path, const ZipLimits &limits);
@@ -67,6 +72,8 @@ private:
   void saveWorkbook(const std::string &path, int code);
   void saveText(const std::string &path, int code);
   void checkOpen() const;
+  void loadCharts();
+  void saveCharts();
 
   Application *app_;
   std::string path_;
@@ -86,6 +93,15 @@ private:
   std::string stylesPart_;
   bool date1904_ = false;
   int activeTab_ = 0;
+  std::vector<std::pair<Worksheet *, uint32_t>> crossSheet_;
+  struct ChartPart {
+    std::string part;
+    pugi::xml_document doc;
+    std::vector<pugi::xml_node> formulas; // the <c:f> elements
+    bool modified = false;
+  };
+  std::vector<std::unique_ptr<ChartPart>> charts_;
+  bool chartsLoaded_ = false;
 };
 
 } // namespace brevant

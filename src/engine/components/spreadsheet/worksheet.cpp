@@ -7,8 +7,11 @@
 #include <cstring>
 
 #include "engine/components/spreadsheet/cells/date_serial.h"
+#include "engine/components/spreadsheet/drawing/drawing.h"
+#include "engine/components/spreadsheet/drawing/shapes.h"
 #include "engine/components/spreadsheet/io/xml_text.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
+#include "engine/components/spreadsheet/structure/sheet_features.h"
 #include "engine/components/spreadsheet/workbook.h"
 
 namespace brevant {
@@ -121,9 +124,14 @@ void Worksheet::load() {
     throw SpreadsheetError("The part of the worksheet \"" + name_ + "\" is not a worksheet.");
   std::string_view rootName = root.name();
   prefix_ = std::string(rootName.substr(0, rootName.size() - std::strlen("worksheet")));
-  if (auto fmt = child(root, "sheetFormatPr"))
-    if (auto w = fmt.attribute("defaultColWidth"))
+  if (auto fmt = child(root, "sheetFormatPr")) {
+    if (auto w = fmt.attribute("defaultColWidth")) {
       defaultColumnWidth_ = w.as_double();
+      hasDefaultColumnWidth_ = true;
+    }
+    baseColumnWidth_ = fmt.attribute("baseColWidth").as_double(8);
+    defaultRowHeight_ = fmt.attribute("defaultRowHeight").as_double(15);
+  }
   for (auto col : child(root, "cols").children()) {
     if (localName(col.name()) != "col")
       continue;
@@ -132,6 +140,7 @@ void Worksheet::load() {
     info.last = std::clamp(col.attribute("max").as_int(info.first), info.first, kMaxColumns);
     info.style = col.attribute("style").as_uint(0);
     info.width = col.attribute("width").as_double(-1);
+    info.hidden = attrTrue(col.attribute("hidden"));
     columns_.push_back(info);
   }
   auto sheetData = child(root, "sheetData");
@@ -149,6 +158,7 @@ void Worksheet::load() {
   while (sheetData.first_child())
     sheetData.remove_child(sheetData.first_child());
   loaded_ = true;
+  loadStructure();
 }
 
 void Worksheet::readSheetData(pugi::xml_node sheetData) {
@@ -345,6 +355,8 @@ void Worksheet::writeValue(int32_t row, int32_t column, const Variant &value) {
       return;
   }
   Cell &cell = store.at(row, column, defaultStyle(row, column));
+  if (cell.type == CellType::Formula)
+    store.release(cell.index);
   SharedStrings &strings = book_->sharedStrings();
   bool date1904 = book_->date1904();
   auto setText = [&](std::string_view text) {
@@ -433,10 +445,13 @@ void Worksheet::writeFormula(int32_t row, int32_t column, std::string_view formu
   }
   CellStore &store = cells();
   Cell &cell = store.at(row, column, defaultStyle(row, column));
+  if (cell.type == CellType::Formula)
+    store.release(cell.index);
   Formula f;
   f.text = std::string(formula.substr(1));
   cell.type = CellType::Formula;
   cell.index = store.addFormula(std::move(f));
+  registerFormula(cell.index);
 }
 
 Variant Worksheet::readValue(int32_t row, int32_t column) {
@@ -570,6 +585,7 @@ void Worksheet::Activate() { book_->setActiveSheet(*this); }
 
 void Worksheet::writePart(const std::function<void(std::string_view)> &out) {
   CellStore &store = cells();
+  writeStructure();
   // The dimension: every cell that exists, values or formats.
   int32_t r1 = 0, r2 = 0, c1 = kMaxColumns, c2 = 0;
   for (int32_t r = 1; r <= store.rowCount(); ++r) {

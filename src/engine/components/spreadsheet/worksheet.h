@@ -15,12 +15,17 @@
 
 #include "engine/components/spreadsheet/cells/cell_address.h"
 #include "engine/components/spreadsheet/cells/cell_store.h"
+#include "engine/components/spreadsheet/drawing/shapes.h"
+#include "engine/components/spreadsheet/formulas/reference_shifter.h"
 #include "engine/components/spreadsheet/range.h"
+#include "engine/components/spreadsheet/structure/rect_set.h"
 #include "engine/components/variant.h"
 
 namespace brevant {
 
 class Workbook;
+class Drawing;
+struct SheetFeatures;
 
 class Worksheet {
 public:
@@ -50,6 +55,49 @@ public:
   void AutoFitColumns();
   bool DisplayPageBreaks() const { return displayPageBreaks_; }
   void setDisplayPageBreaks(bool on) { displayPageBreaks_ = on; }
+  // The pictures and other drawing objects of the sheet.
+  brevant::Shapes &Shapes();
+
+  // Structural changes, as Range.Insert and Range.Delete make them: the cells move and every
+  // reference to them (formulas on every sheet, names, merged cells, conditional formats, data
+  // validations, hyperlinks, drawing anchors, charts, tables, filters, breaks) follows.
+  void shiftCells(const SheetShift &shift);
+  // Copies the cells of `source` (values, formulas moved as a copy moves them, styles, row
+  // heights, merged cells, conditional formats and validations) `rows` down and `columns`
+  // right. Source and destination may overlap.
+  void copyBlock(const CellRect &source, int32_t rows, int32_t columns);
+  // The same block copied repeatedly: to every offset in `offsets` (rows, columns).
+  void copyBlockTo(const CellRect &source, const std::vector<std::pair<int32_t, int32_t>> &offsets,
+                   const CellRect &clip);
+  // A manual page break above `position` (a row, or left of a column); `on` false removes it.
+  void setPageBreak(bool column, int32_t position, bool on);
+  const std::vector<int32_t> &rowBreaks();
+  const std::vector<int32_t> &columnBreaks();
+  // Merged cells of the sheet.
+  RectSet &mergedCells();
+  void merge(const CellRect &rect);
+
+  // Cell geometry in points, as the spreadsheet lays the sheet out: hidden rows and columns
+  // count zero, rows and columns without their own size take the sheet's defaults.
+  double rowTop(int32_t row);
+  double rowHeight(int32_t row);
+  double columnLeft(int32_t column);
+  double columnWidthPoints(int32_t column);
+  double defaultRowHeight();
+  // The cell holding the point (x, y) and the point's offset into it, in points.
+  void cellAtPoint(double x, double y, int32_t &row, double &rowOffset, int32_t &column,
+                   double &columnOffset);
+  // Row heights were changed from outside: positions from `row` on are measured again.
+  void invalidateGeometry(int32_t row = 1);
+
+  // The formula table entry `index` of this sheet is new or rewritten: index it for the
+  // structural changes that can touch it.
+  void registerFormula(uint32_t index);
+  // Writes the parts that belong to the sheet (drawing, pictures, tables) before the package
+  // is saved.
+  void saveParts();
+  Drawing &drawing();
+  bool hasDrawingPart();
 
   // The engine's own access, used by ranges, the writers and the structural operations.
   CellStore &cells();
@@ -67,13 +115,26 @@ public:
   void writePart(const std::function<void(std::string_view)> &out);
 
 private:
+  friend class Drawing;
   void load();
+  void loadStructure();
+  void expandSharedFormulas();
+  void writeStructure();
+  void shiftFormulas(const SheetShift &shift);
+  void shiftSheetXml(const SheetShift &shift);
+  void shiftColumnsXml(const SheetShift &shift);
+  void reloadColumns();
+  void formatInsertedRows(int32_t at, int32_t count);
+  void formatInsertedColumns(int32_t at, int32_t count);
+  int mdw();
+  void buildColumnGeometry();
   void setColumnWidth(int32_t column, double width);
   void readSheetData(pugi::xml_node sheetData);
   struct ColumnInfo {
     int32_t first, last;
     uint32_t style;
     double width;
+    bool hidden = false;
   };
 
   Workbook *book_;
@@ -86,6 +147,19 @@ private:
   CellStore cells_;
   std::vector<ColumnInfo> columns_;
   double defaultColumnWidth_ = 8.43;
+  bool hasDefaultColumnWidth_ = false;
+  double baseColumnWidth_ = 8;
+  double defaultRowHeight_ = 15;
+
+  std::unique_ptr<SheetFeatures> features_;
+  // Formulas of this sheet that refer to its rows, by the last row they refer to (sorted).
+  std::vector<std::pair<int32_t, uint32_t>> rowReach_;
+  // Row tops in points, valid for rows 1..rowTopsValid_.
+  std::vector<double> rowTops_;
+  int32_t rowTopsValid_ = 0;
+  std::vector<double> columnLefts_; // 1..kMaxColumns+1, empty when stale
+  std::unique_ptr<Drawing> drawing_;
+  std::unique_ptr<brevant::Shapes> shapes_;
 };
 
 } // namespace brevant

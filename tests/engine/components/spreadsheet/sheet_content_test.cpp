@@ -87,9 +87,9 @@ TEST_F(SheetContent, FormulasRowsAndSheetPartsAreCarriedWithoutCachedValues) {
   EXPECT_EQ(std::get<std::string>(ws.Range("C3").Value()), "#N/A");
   ws.Range("D4").setValue(1.5);
   std::string xml = savedSheet(wb, "xl/worksheets/sheet1.xml");
-  EXPECT_NE(xml.find("<f t=\"shared\" ref=\"B1:B2\" si=\"0\">A3*2</f></c>"), std::string::npos)
-      << xml;
-  EXPECT_NE(xml.find("<f t=\"shared\" si=\"0\"/></c>"), std::string::npos);
+  // A shared formula is written out cell by cell, so that every cell can move on its own.
+  EXPECT_NE(xml.find("<c r=\"B1\"><f>A3*2</f></c>"), std::string::npos) << xml;
+  EXPECT_NE(xml.find("<c r=\"B2\"><f>A4*2</f></c>"), std::string::npos);
   EXPECT_EQ(xml.find("<v>8</v>"), std::string::npos);
   EXPECT_NE(xml.find("<row r=\"1\" ht=\"30\" customHeight=\"1\" x14ac:dyDescent=\"0.25\">"),
             std::string::npos);

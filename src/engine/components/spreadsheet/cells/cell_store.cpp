@@ -72,3 +72,140 @@ uint32_t CellStore::addRowAttributes(std::string text) {
 }
 
 } // namespace brevant
+
+namespace brevant {
+
+namespace {
+
+void releaseCells(CellStore &store, const std::vector<Cell> &cells, size_t from, size_t to) {
+  for (size_t i = from; i < to; ++i)
+    if (cells[i].type == CellType::Formula)
+      store.release(cells[i].index);
+}
+
+} // namespace
+
+void CellStore::release(uint32_t index) {
+  Formula &f = formulas_[index];
+  f.dead = true;
+  f.text.clear();
+  f.text.shrink_to_fit();
+  f.attributes.clear();
+  f.cachedText.clear();
+}
+
+std::pair<size_t, size_t> CellStore::band(const Row &row, int32_t first, int32_t last) {
+  const auto &cells = row.cells;
+  auto lo = std::lower_bound(cells.begin(), cells.end(), first,
+                             [](const Cell &c, int32_t col) { return c.column < col; });
+  auto hi = std::upper_bound(lo, cells.end(), last,
+                             [](int32_t col, const Cell &c) { return col < c.column; });
+  return {static_cast<size_t>(lo - cells.begin()), static_cast<size_t>(hi - cells.begin())};
+}
+
+void CellStore::insertRows(int32_t at, int32_t count) {
+  if (at > rowCount() || count <= 0)
+    return;
+  rows_.insert(rows_.begin() + (at - 1), static_cast<size_t>(count), Row{});
+  while (rowCount() > kMaxRowsInStore) {
+    releaseCells(*this, rows_.back().cells, 0, rows_.back().cells.size());
+    rows_.pop_back();
+  }
+}
+
+void CellStore::deleteRows(int32_t at, int32_t count) {
+  if (at > rowCount() || count <= 0)
+    return;
+  int32_t end = std::min(rowCount(), at + count - 1);
+  for (int32_t r = at; r <= end; ++r) {
+    const auto &cells = rows_[static_cast<size_t>(r - 1)].cells;
+    releaseCells(*this, cells, 0, cells.size());
+  }
+  rows_.erase(rows_.begin() + (at - 1), rows_.begin() + end);
+}
+
+void CellStore::shiftBandVertically(int32_t at, int32_t count, int32_t first, int32_t last) {
+  if (count == 0 || at > rowCount())
+    return;
+  auto take = [&](int32_t r) {
+    auto &cells = rows_[static_cast<size_t>(r - 1)].cells;
+    auto [lo, hi] = band(rows_[static_cast<size_t>(r - 1)], first, last);
+    std::vector<Cell> moved(cells.begin() + static_cast<long>(lo),
+                            cells.begin() + static_cast<long>(hi));
+    cells.erase(cells.begin() + static_cast<long>(lo), cells.begin() + static_cast<long>(hi));
+    return moved;
+  };
+  auto put = [&](int32_t r, const std::vector<Cell> &moved) {
+    if (moved.empty())
+      return;
+    auto &row = rowAt(r);
+    auto [lo, hi] = band(row, first, last);
+    releaseCells(*this, row.cells, lo, hi);
+    row.cells.erase(row.cells.begin() + static_cast<long>(lo),
+                    row.cells.begin() + static_cast<long>(hi));
+    row.cells.insert(row.cells.begin() + static_cast<long>(lo), moved.begin(), moved.end());
+  };
+  if (count > 0) {
+    for (int32_t r = rowCount(); r >= at; --r) {
+      auto moved = take(r);
+      if (int64_t(r) + count <= kMaxRowsInStore)
+        put(r + count, moved);
+      else
+        releaseCells(*this, moved, 0, moved.size());
+    }
+    return;
+  }
+  const int32_t n = -count;
+  for (int32_t r = at; r <= std::min(rowCount(), at + n - 1); ++r) {
+    auto gone = take(r);
+    releaseCells(*this, gone, 0, gone.size());
+  }
+  for (int32_t r = at + n; r <= rowCount(); ++r)
+    put(r - n, take(r));
+}
+
+void CellStore::shiftColumns(int32_t at, int32_t count, int32_t firstRow, int32_t lastRow) {
+  if (count == 0)
+    return;
+  int32_t end = std::min(rowCount(), lastRow);
+  for (int32_t r = std::max(1, firstRow); r <= end; ++r) {
+    auto &cells = rows_[static_cast<size_t>(r - 1)].cells;
+    auto [lo, hi] = band(rows_[static_cast<size_t>(r - 1)], at, kMaxColumnsInStore);
+    if (lo == hi)
+      continue;
+    if (count > 0) {
+      size_t keep = hi;
+      for (size_t i = lo; i < hi; ++i) {
+        if (int32_t(cells[i].column) + count > kMaxColumnsInStore) {
+          keep = i;
+          break;
+        }
+        cells[i].column = static_cast<uint16_t>(cells[i].column + count);
+      }
+      releaseCells(*this, cells, keep, hi);
+      cells.erase(cells.begin() + static_cast<long>(keep), cells.end());
+    } else {
+      const int32_t n = -count;
+      auto [dlo, dhi] = band(rows_[static_cast<size_t>(r - 1)], at, at + n - 1);
+      releaseCells(*this, cells, dlo, dhi);
+      cells.erase(cells.begin() + static_cast<long>(dlo), cells.begin() + static_cast<long>(dhi));
+      for (size_t i = dlo; i < cells.size(); ++i)
+        cells[i].column = static_cast<uint16_t>(cells[i].column - n);
+    }
+  }
+}
+
+bool CellStore::holdsValues(int32_t firstRow, int32_t lastRow, int32_t firstColumn,
+                            int32_t lastColumn) const {
+  int32_t end = std::min(rowCount(), lastRow);
+  for (int32_t r = std::max(1, firstRow); r <= end; ++r) {
+    const Row &row = rows_[static_cast<size_t>(r - 1)];
+    auto [lo, hi] = band(row, firstColumn, lastColumn);
+    for (size_t i = lo; i < hi; ++i)
+      if (row.cells[i].type != CellType::Empty)
+        return true;
+  }
+  return false;
+}
+
+} // namespace brevant

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace brevant {
@@ -42,6 +43,7 @@ struct Formula {
   CellType cachedType = CellType::Empty;
   double cachedNumber = 0;
   std::string cachedText; // string or error results
+  bool dead = false;      // its cell was overwritten or deleted
 };
 
 struct Row {
@@ -67,6 +69,10 @@ const std::vector<std::string> &errorTexts();
 // The index of an error text such as "#N/A"; the index of "#VALUE!" for unknown texts.
 uint32_t errorIndex(std::string_view text);
 
+// The last row the store keeps.
+constexpr int32_t kMaxRowsInStore = 1048576;
+constexpr int32_t kMaxColumnsInStore = 16384;
+
 class CellStore {
 public:
   // nullptr when the cell does not exist.
@@ -84,6 +90,29 @@ public:
 
   uint32_t addRowAttributes(std::string text);
   const std::string &rowAttributes(uint32_t extra) const { return rowAttributes_[extra - 1]; }
+
+  // The formula of a cell that is overwritten or deleted: its entry stays, empty, so that
+  // indexes into the table stay valid.
+  void release(uint32_t index);
+
+  // Structural changes. Cells pushed beyond the sheet are dropped; the formulas of dropped
+  // cells are released.
+  // `count` empty rows before `at`.
+  void insertRows(int32_t at, int32_t count);
+  void deleteRows(int32_t at, int32_t count);
+  // The cells within columns [first, last] from row `at` on move down (count > 0) or up
+  // (count < 0, deleting rows at..at-count-1 of the band).
+  void shiftBandVertically(int32_t at, int32_t count, int32_t first, int32_t last);
+  // The cells of rows [firstRow, lastRow] from column `at` on move right (count > 0) or left
+  // (count < 0, deleting those columns of the rows).
+  void shiftColumns(int32_t at, int32_t count, int32_t firstRow, int32_t lastRow);
+  // True when a cell holding something (a value or a formula) lies in rows [first, last] of
+  // columns [firstColumn, lastColumn].
+  bool holdsValues(int32_t firstRow, int32_t lastRow, int32_t firstColumn,
+                   int32_t lastColumn) const;
+  // The cells of `row` within [first, last], as a range of the row's vector.
+  static std::pair<size_t, size_t> band(const Row &row, int32_t first, int32_t last);
+  size_t formulaCount() const { return formulas_.size(); }
 
   // Room for `rows` rows without reallocation.
   void reserveRows(int32_t rows) { rows_.reserve(static_cast<size_t>(rows)); }

@@ -1,0 +1,179 @@
+#include "engine/components/spreadsheet/drawing/picture_file.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include <curl/curl.h>
+#include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
+
+#include "engine/components/spreadsheet/spreadsheet_error.h"
+
+namespace brevant {
+
+namespace {
+
+constexpr long kConnectTimeoutSeconds = 15;
+constexpr long kTransferTimeoutSeconds = 60;
+
+uint32_t bigEndian32(const std::string &b, size_t at) {
+  return (uint32_t(uint8_t(b[at])) << 24) | (uint32_t(uint8_t(b[at + 1])) << 16) |
+         (uint32_t(uint8_t(b[at + 2])) << 8) | uint32_t(uint8_t(b[at + 3]));
+}
+
+uint32_t littleEndian32(const std::string &b, size_t at) {
+  return uint32_t(uint8_t(b[at])) | (uint32_t(uint8_t(b[at + 1])) << 8) |
+         (uint32_t(uint8_t(b[at + 2])) << 16) | (uint32_t(uint8_t(b[at + 3])) << 24);
+}
+
+// The resolution a picture file states, where its format carries one.
+void readResolution(PictureFile &p) {
+  const std::string &b = p.bytes;
+  auto set = [&](double x, double y) {
+    // Metric resolutions round-trip to whole dots per inch (3780 per metre is 96 dpi).
+    x = std::round(x);
+    y = std::round(y);
+    if (x >= 10 && x <= 10000 && y >= 10 && y <= 10000) {
+      p.dpiX = x;
+      p.dpiY = y;
+    }
+  };
+  if (p.extension == "png") {
+    // Chunks after the 8-byte signature: length, type, data, CRC. pHYs holds pixels per metre.
+    size_t at = 8;
+    while (at + 8 <= b.size()) {
+      uint32_t length = bigEndian32(b, at);
+      std::string type = b.substr(at + 4, 4);
+      if (type == "pHYs" && length >= 9 && at + 8 + 9 <= b.size()) {
+        if (uint8_t(b[at + 16]) == 1)
+          set(bigEndian32(b, at + 8) * 0.0254, bigEndian32(b, at + 12) * 0.0254);
+        return;
+      }
+      if (type == "IDAT" || type == "IEND")
+        return;
+      at += 12 + size_t(length);
+    }
+  } else if (p.extension == "jpeg") {
+    // The JFIF segment: units 1 = dots per inch, 2 = dots per centimetre.
+    if (b.size() >= 18 && uint8_t(b[2]) == 0xFF && uint8_t(b[3]) == 0xE0 &&
+        b.compare(6, 5, std::string("JFIF\0", 5)) == 0) {
+      int units = uint8_t(b[13]);
+      double x = (uint8_t(b[14]) << 8) | uint8_t(b[15]);
+      double y = (uint8_t(b[16]) << 8) | uint8_t(b[17]);
+      if (units == 1)
+        set(x, y);
+      else if (units == 2)
+        set(x * 2.54, y * 2.54);
+    }
+  } else if (p.extension == "bmp") {
+    if (b.size() >= 46 && littleEndian32(b, 14) >= 40)
+      set(littleEndian32(b, 38) * 0.0254, littleEndian32(b, 42) * 0.0254);
+  }
+}
+
+size_t collect(char *data, size_t size, size_t count, void *user) {
+  auto *out = static_cast<std::string *>(user);
+  if (out->size() + size * count > kMaxPictureBytes)
+    return 0; // ends the transfer
+  out->append(data, size * count);
+  return size * count;
+}
+
+std::string fetch(const std::string &address) {
+  static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  CURL *curl = initialised ? curl_easy_init() : nullptr;
+  if (!curl)
+    throw SpreadsheetError("The picture \"" + address + "\" cannot be fetched: no HTTP client.");
+  std::string body;
+  char error[CURL_ERROR_SIZE] = "";
+  curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+  curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, kTransferTimeoutSeconds);
+  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxPictureBytes));
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https,ftp,ftps,file");
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
+  CURLcode rc = curl_easy_perform(curl);
+  curl_easy_cleanup(curl);
+  if (rc == CURLE_WRITE_ERROR || rc == CURLE_FILESIZE_EXCEEDED)
+    throw SpreadsheetError("The picture \"" + address + "\" is larger than 50 MB.");
+  if (rc != CURLE_OK)
+    throw SpreadsheetError("The picture \"" + address + "\" cannot be fetched: " +
+                           (*error ? std::string(error) : std::string(curl_easy_strerror(rc))) +
+                           ".");
+  return body;
+}
+
+void appendBytes(void *context, void *data, int size) {
+  static_cast<std::string *>(context)->append(static_cast<const char *>(data),
+                                              static_cast<size_t>(size));
+}
+
+} // namespace
+
+PictureFile decodePicture(std::string bytes, const std::string &source) {
+  PictureFile p;
+  int width = 0, height = 0, components = 0;
+  const auto *data = reinterpret_cast<const stbi_uc *>(bytes.data());
+  const int size = static_cast<int>(bytes.size());
+  if (bytes.empty() || !stbi_info_from_memory(data, size, &width, &height, &components))
+    throw SpreadsheetError("The file \"" + source + "\" is not a picture (" +
+                           (bytes.empty() ? "it is empty" : stbi_failure_reason()) + ").");
+  p.width = width;
+  p.height = height;
+  auto starts = [&](std::string_view magic) { return bytes.compare(0, magic.size(), magic) == 0; };
+  if (starts("\x89PNG\r\n\x1a\n")) {
+    p.extension = "png";
+  } else if (starts("\xFF\xD8\xFF")) {
+    p.extension = "jpeg";
+  } else if (starts("GIF87a") || starts("GIF89a")) {
+    p.extension = "gif";
+  } else if (starts("BM")) {
+    p.extension = "bmp";
+  } else {
+    // A format the workbook clients do not show (TGA, PSD, PNM, HDR...): store it as PNG.
+    int channels = 0;
+    stbi_uc *pixels = stbi_load_from_memory(data, size, &width, &height, &channels, 4);
+    if (!pixels)
+      throw SpreadsheetError("The picture \"" + source + "\" cannot be read (" +
+                             stbi_failure_reason() + ").");
+    std::string png;
+    int ok = stbi_write_png_to_func(appendBytes, &png, width, height, 4, pixels, width * 4);
+    stbi_image_free(pixels);
+    if (!ok)
+      throw SpreadsheetError("The picture \"" + source + "\" cannot be converted to PNG.");
+    bytes = std::move(png);
+    p.extension = "png";
+  }
+  p.contentType = "image/" + p.extension;
+  p.bytes = std::move(bytes);
+  readResolution(p);
+  return p;
+}
+
+PictureFile loadPicture(const std::string &source) {
+  if (source.find("://") != std::string::npos)
+    return decodePicture(fetch(source), source);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(source, ec))
+    throw SpreadsheetError("The picture file \"" + source + "\" does not exist.");
+  auto size = std::filesystem::file_size(source, ec);
+  if (!ec && size > kMaxPictureBytes)
+    throw SpreadsheetError("The picture file \"" + source + "\" is larger than 50 MB.");
+  std::ifstream in(source, std::ios::binary);
+  if (!in)
+    throw SpreadsheetError("The picture file \"" + source +
+                           "\" cannot be opened: " + std::strerror(errno) + ".");
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return decodePicture(std::move(bytes), source);
+}
+
+} // namespace brevant

@@ -1,0 +1,171 @@
+#include <algorithm>
+
+#include "engine/components/spreadsheet/structure/sheet_features.h"
+#include "engine/components/spreadsheet/workbook.h"
+#include "engine/components/spreadsheet/worksheet.h"
+
+namespace brevant {
+
+namespace {
+
+// The source block as it was before the copy wrote anything, so that a destination that
+// overlaps the source reads the original cells.
+struct BlockSnapshot {
+  struct RowCopy {
+    std::vector<Cell> cells; // formula cells index `formulas`
+    float height = -1;
+    bool customHeight = false;
+    uint32_t style = 0;
+    bool customFormat = false;
+  };
+  std::vector<RowCopy> rows;
+  std::vector<Formula> formulas;
+};
+
+bool intersect(const CellRect &a, const CellRect &b, CellRect &out) {
+  out = CellRect{std::max(a.firstRow, b.firstRow), std::max(a.firstColumn, b.firstColumn),
+                 std::min(a.lastRow, b.lastRow), std::min(a.lastColumn, b.lastColumn)};
+  return out.firstRow <= out.lastRow && out.firstColumn <= out.lastColumn;
+}
+
+CellRect moved(const CellRect &r, int32_t rows, int32_t columns) {
+  return CellRect{r.firstRow + rows, r.firstColumn + columns, r.lastRow + rows,
+                  r.lastColumn + columns};
+}
+
+} // namespace
+
+void Worksheet::copyBlock(const CellRect &source, int32_t rows, int32_t columns) {
+  CellRect destination = moved(source, rows, columns);
+  copyBlockTo(source, {{rows, columns}}, destination);
+}
+
+void Worksheet::copyBlockTo(const CellRect &source,
+                            const std::vector<std::pair<int32_t, int32_t>> &offsets,
+                            const CellRect &clip) {
+  CellStore &store = cells();
+  SheetFeatures &features = *features_;
+  const bool wholeRows = source.wholeRows();
+
+  BlockSnapshot snap;
+  snap.rows.resize(static_cast<size_t>(source.rowCount()));
+  for (int32_t r = source.firstRow; r <= std::min(source.lastRow, store.rowCount()); ++r) {
+    const Row *row = store.row(r);
+    auto &copy = snap.rows[static_cast<size_t>(r - source.firstRow)];
+    copy.height = row->height;
+    copy.customHeight = row->customHeight;
+    copy.style = row->style;
+    copy.customFormat = row->customFormat;
+    auto [lo, hi] = CellStore::band(*row, source.firstColumn, source.lastColumn);
+    copy.cells.assign(row->cells.begin() + static_cast<long>(lo),
+                      row->cells.begin() + static_cast<long>(hi));
+    for (Cell &c : copy.cells)
+      if (c.type == CellType::Formula) {
+        snap.formulas.push_back(store.formula(c.index));
+        c.index = static_cast<uint32_t>(snap.formulas.size() - 1);
+      }
+  }
+  // Merged cells wholly inside the source, and the pieces of conditional formats and data
+  // validations that cover it.
+  std::vector<CellRect> sourceMerges;
+  for (const auto &m : features.merges.overlapping(source))
+    if (m.firstRow >= source.firstRow && m.lastRow <= source.lastRow &&
+        m.firstColumn >= source.firstColumn && m.lastColumn <= source.lastColumn)
+      sourceMerges.push_back(m);
+  struct RulePieces {
+    RangedRule *rule;
+    std::vector<CellRect> pieces;
+  };
+  std::vector<RulePieces> rulePieces;
+  for (auto *rules : {&features.conditionalFormats, &features.validations})
+    for (auto &rule : *rules) {
+      if (!rule.node)
+        continue;
+      RulePieces p{&rule, {}};
+      for (const auto &r : rule.ranges.overlapping(source)) {
+        CellRect piece;
+        if (intersect(r, source, piece))
+          p.pieces.push_back(piece);
+      }
+      if (!p.pieces.empty())
+        rulePieces.push_back(std::move(p));
+    }
+
+  int32_t firstChanged = kMaxRows;
+  for (auto [dr, dc] : offsets) {
+    CellRect dest;
+    if (!intersect(moved(source, dr, dc), clip, dest))
+      continue;
+    if (dest.firstRow < 1 || dest.firstColumn < 1 || dest.lastRow > kMaxRows ||
+        dest.lastColumn > kMaxColumns)
+      continue;
+    firstChanged = std::min(firstChanged, dest.firstRow);
+    for (int32_t r = dest.firstRow; r <= dest.lastRow; ++r) {
+      const auto &copy = snap.rows[static_cast<size_t>(r - dr - source.firstRow)];
+      // Nothing to write into a row that does not exist and gets nothing.
+      if (copy.cells.empty() && copy.height < 0 && !copy.customFormat && r > store.rowCount())
+        continue;
+      Row &row = store.rowAt(r);
+      if (copy.height >= 0 || row.height >= 0) {
+        row.height = copy.height;
+        row.customHeight = copy.customHeight;
+      }
+      if (wholeRows) {
+        row.style = copy.style;
+        row.customFormat = copy.customFormat;
+      }
+      auto [lo, hi] = CellStore::band(row, dest.firstColumn, dest.lastColumn);
+      for (size_t i = lo; i < hi; ++i)
+        if (row.cells[i].type == CellType::Formula)
+          store.release(row.cells[i].index);
+      std::vector<Cell> written;
+      written.reserve(copy.cells.size());
+      for (const Cell &c : copy.cells) {
+        int32_t column = c.column + dc;
+        if (column < dest.firstColumn || column > dest.lastColumn)
+          continue;
+        Cell out = c;
+        out.column = static_cast<uint16_t>(column);
+        if (c.type == CellType::Formula) {
+          Formula f = snap.formulas[c.index];
+          f.text = moveFormula(f.text, dr, dc);
+          if (size_t at = f.attributes.find(" ref=\""); at != std::string::npos) {
+            at += 6;
+            size_t end = f.attributes.find('"', at);
+            if (auto rect = parseReference(std::string_view(f.attributes).substr(at, end - at)))
+              f.attributes.replace(at, end - at, formatAddress(moved(*rect, dr, dc), false, false));
+          }
+          out.index = store.addFormula(std::move(f));
+        }
+        written.push_back(out);
+      }
+      // `row` may not be used across addFormula: the row vector itself is stable.
+      Row &target = store.rowAt(r);
+      target.cells.erase(target.cells.begin() + static_cast<long>(lo),
+                         target.cells.begin() + static_cast<long>(hi));
+      target.cells.insert(target.cells.begin() + static_cast<long>(lo), written.begin(),
+                          written.end());
+      for (const Cell &c : written)
+        if (c.type == CellType::Formula)
+          registerFormula(c.index);
+    }
+    if (!features.merges.empty() || !sourceMerges.empty())
+      features.merges.removeOverlapping(dest);
+    for (const auto &m : sourceMerges) {
+      CellRect target = moved(m, dr, dc);
+      CellRect inside;
+      if (intersect(target, dest, inside) && inside == target)
+        features.merges.add(target);
+    }
+    for (auto &p : rulePieces)
+      for (const auto &piece : p.pieces) {
+        CellRect target;
+        if (intersect(moved(piece, dr, dc), dest, target))
+          p.rule->ranges.add(target, true);
+      }
+  }
+  if (firstChanged != kMaxRows)
+    invalidateGeometry(firstChanged);
+}
+
+} // namespace brevant

@@ -1,0 +1,359 @@
+#include <algorithm>
+
+#include "engine/components/spreadsheet/drawing/drawing.h"
+#include "engine/components/spreadsheet/spreadsheet_error.h"
+#include "engine/components/spreadsheet/structure/sheet_features.h"
+#include "engine/components/spreadsheet/workbook.h"
+#include "engine/components/spreadsheet/worksheet.h"
+
+namespace brevant {
+
+namespace {
+
+// Moves the range of an array formula (its ref="..." attribute).
+void shiftArrayRange(Formula &f, const SheetShift &shift) {
+  const std::string key = " ref=\"";
+  size_t at = f.attributes.find(key);
+  if (at == std::string::npos)
+    return;
+  at += key.size();
+  size_t end = f.attributes.find('"', at);
+  auto rect = parseReference(std::string_view(f.attributes).substr(at, end - at));
+  if (!rect || shiftRect(*rect, shift) != ShiftOutcome::Changed)
+    return;
+  f.attributes.replace(at, end - at, formatAddress(*rect, false, false));
+}
+
+bool shiftRefAttribute(pugi::xml_node node, const SheetShift &shift) {
+  auto attr = node.attribute("ref");
+  auto rect = parseReference(attr.value());
+  if (!rect)
+    return true;
+  ShiftOutcome o = shiftRect(*rect, shift);
+  if (o == ShiftOutcome::Deleted)
+    return false;
+  if (o == ShiftOutcome::Changed)
+    attr.set_value(formatAddress(*rect, false, false).c_str());
+  return true;
+}
+
+void shiftPositions(std::vector<int32_t> &list, const SheetShift &shift) {
+  std::vector<int32_t> out;
+  out.reserve(list.size());
+  for (int32_t p : list) {
+    int32_t first = p, last = p;
+    if (shiftInterval(first, last, shift) == ShiftOutcome::Deleted)
+      continue;
+    if (first > 1)
+      out.push_back(first);
+  }
+  list = std::move(out);
+}
+
+} // namespace
+
+void Worksheet::shiftCells(const SheetShift &shift) {
+  CellStore &store = cells();
+  if (shift.count == 0)
+    return;
+  const int32_t limit = shift.limit();
+  if (shift.at < 1 || shift.at > limit || shift.bandFirst > shift.bandLast)
+    throw SpreadsheetError("The cells to move lie outside the sheet.");
+  if (shift.count > 0) {
+    // Nothing that holds a value may be pushed off the end of the sheet.
+    bool lost = shift.columns ? store.holdsValues(shift.bandFirst, shift.bandLast,
+                                                  kMaxColumns - shift.count + 1, kMaxColumns)
+                              : store.holdsValues(kMaxRows - shift.count + 1, kMaxRows,
+                                                  shift.bandFirst, shift.bandLast);
+    if (shift.count >= limit || lost)
+      throw SpreadsheetError("The cells cannot be inserted: cells holding values would be pushed "
+                             "off the end of the sheet.");
+  } else if (int64_t(shift.at) - shift.count - 1 > limit) {
+    throw SpreadsheetError("The cells to delete lie outside the sheet.");
+  }
+
+  // Pictures that keep their place or size are measured before anything moves.
+  if (drawing_ || hasDrawingPart())
+    drawing().capture();
+
+  const bool whole = shift.wholeBand();
+  if (!shift.columns) {
+    if (whole) {
+      if (shift.count > 0) {
+        store.insertRows(shift.at, shift.count);
+        formatInsertedRows(shift.at, shift.count);
+      } else {
+        store.deleteRows(shift.at, -shift.count);
+      }
+    } else {
+      store.shiftBandVertically(shift.at, shift.count, shift.bandFirst, shift.bandLast);
+    }
+    invalidateGeometry(shift.at);
+  } else {
+    store.shiftColumns(shift.at, shift.count, shift.bandFirst, shift.bandLast);
+    if (whole) {
+      shiftColumnsXml(shift);
+      if (shift.count > 0)
+        formatInsertedColumns(shift.at, shift.count);
+    }
+  }
+
+  shiftFormulas(shift);
+  book_->shiftReferencesTo(*this, shift);
+  shiftSheetXml(shift);
+  if (drawing_)
+    drawing_->shift(shift);
+}
+
+void Worksheet::shiftFormulas(const SheetShift &shift) {
+  if (!shift.columns) {
+    auto from = std::lower_bound(rowReach_.begin(), rowReach_.end(), shift.at,
+                                 [](const auto &e, int32_t row) { return e.first < row; });
+    size_t start = static_cast<size_t>(from - rowReach_.begin());
+    size_t out = start;
+    for (size_t i = start; i < rowReach_.size(); ++i) {
+      uint32_t index = rowReach_[i].second;
+      Formula &f = cells_.formula(index);
+      if (f.dead)
+        continue;
+      shiftFormula(f.text, name_, name_, shift);
+      shiftArrayRange(f, shift);
+      int32_t maxRow = f.attributes.find(" ref=\"") != std::string::npos
+                           ? kMaxRows
+                           : formulaReach(f.text, name_).maxRow;
+      if (maxRow > 0)
+        rowReach_[out++] = {maxRow, index};
+    }
+    rowReach_.resize(out);
+    std::stable_sort(rowReach_.begin() + static_cast<long>(start), rowReach_.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    return;
+  }
+  // Column changes are rare and touch any formula: every one is looked at.
+  for (uint32_t i = 0; i < cells_.formulaCount(); ++i) {
+    Formula &f = cells_.formula(i);
+    if (f.dead || f.text.empty())
+      continue;
+    shiftFormula(f.text, name_, name_, shift);
+    shiftArrayRange(f, shift);
+  }
+}
+
+void Worksheet::shiftSheetXml(const SheetShift &shift) {
+  SheetFeatures &f = *features_;
+  auto root = doc_.document_element();
+  const bool whole = shift.wholeBand();
+  f.merges.shift(shift);
+  for (auto *rules : {&f.conditionalFormats, &f.validations}) {
+    for (auto &rule : *rules) {
+      if (!rule.node)
+        continue;
+      rule.ranges.shift(shift);
+      if (rule.hasFirst && shiftRect(rule.first, shift) == ShiftOutcome::Deleted)
+        rule.hasFirst = false;
+      for (auto node : rule.formulas) {
+        std::string text = node.text().get();
+        if (shiftFormula(text, name_, name_, shift))
+          node.text().set(text.c_str());
+      }
+    }
+  }
+  if (whole)
+    shiftPositions(shift.columns ? f.columnBreaks : f.rowBreaks, shift);
+  if (auto links = childOf(root, "hyperlinks")) {
+    for (auto link = links.first_child(); link;) {
+      auto next = link.next_sibling();
+      if (localNameOf(link.name()) == "hyperlink" && !shiftRefAttribute(link, shift))
+        links.remove_child(link);
+      link = next;
+    }
+    if (!links.first_child())
+      root.remove_child(links);
+  }
+  if (auto filter = childOf(root, "autoFilter"))
+    if (!shiftRefAttribute(filter, shift))
+      root.remove_child(filter);
+  for (auto &table : f.tables) {
+    auto t = table->doc.document_element();
+    shiftRefAttribute(t, shift);
+    if (auto filter = childOf(t, "autoFilter"))
+      shiftRefAttribute(filter, shift);
+    if (auto columns = childOf(t, "tableColumns"))
+      for (auto column : columns.children())
+        if (auto formula = childOf(column, "calculatedColumnFormula")) {
+          std::string text = formula.text().get();
+          if (shiftFormula(text, name_, name_, shift))
+            formula.text().set(text.c_str());
+        }
+    table->modified = true;
+  }
+}
+
+void Worksheet::shiftColumnsXml(const SheetShift &shift) {
+  auto root = doc_.document_element();
+  auto cols = childOf(root, "cols");
+  if (cols) {
+    pugi::xml_node left; // the <col> of the column before an insertion
+    for (auto col = cols.first_child(); col;) {
+      auto next = col.next_sibling();
+      int32_t first = col.attribute("min").as_int(1), last = col.attribute("max").as_int(first);
+      if (shift.count > 0 && last == shift.at - 1)
+        left = col;
+      ShiftOutcome o = shiftInterval(first, last, shift);
+      if (o == ShiftOutcome::Deleted) {
+        cols.remove_child(col);
+      } else if (o == ShiftOutcome::Changed) {
+        col.attribute("min").set_value(first);
+        col.attribute("max").set_value(last);
+      }
+      col = next;
+    }
+    // Inserted columns take the width and format of the column on their left.
+    if (left) {
+      auto copy = cols.insert_copy_after(left, left);
+      copy.attribute("min").set_value(shift.at);
+      copy.attribute("max").set_value(std::min(kMaxColumns, shift.at + shift.count - 1));
+      copy.remove_attribute("hidden");
+    }
+    if (!cols.first_child())
+      root.remove_child(cols);
+  }
+  reloadColumns();
+}
+
+void Worksheet::reloadColumns() {
+  columns_.clear();
+  for (auto col : childOf(doc_.document_element(), "cols").children()) {
+    if (localNameOf(col.name()) != "col")
+      continue;
+    ColumnInfo info;
+    info.first = std::clamp(col.attribute("min").as_int(1), 1, kMaxColumns);
+    info.last = std::clamp(col.attribute("max").as_int(info.first), info.first, kMaxColumns);
+    info.style = col.attribute("style").as_uint(0);
+    info.width = col.attribute("width").as_double(-1);
+    info.hidden = col.attribute("hidden").as_bool();
+    columns_.push_back(info);
+  }
+  columnLefts_.clear();
+}
+
+void Worksheet::formatInsertedRows(int32_t at, int32_t count) {
+  if (at <= 1 || at - 1 > cells_.rowCount())
+    return;
+  // The new rows take the format of the row above, as the spreadsheet inserts them.
+  const Row *above = cells_.row(at - 1);
+  if (!above)
+    return;
+  Row format;
+  format.style = above->style;
+  format.customFormat = above->customFormat;
+  for (const Cell &c : above->cells)
+    if (c.style != 0) {
+      Cell styled;
+      styled.column = c.column;
+      styled.style = c.style;
+      format.cells.push_back(styled);
+    }
+  if (format.isDefault())
+    return;
+  int32_t last = std::min(kMaxRows, at + count - 1);
+  for (int32_t r = at; r <= last; ++r) {
+    Row &row = cells_.rowAt(r);
+    row.style = format.style;
+    row.customFormat = format.customFormat;
+    row.cells = format.cells;
+  }
+}
+
+void Worksheet::formatInsertedColumns(int32_t at, int32_t count) {
+  if (at <= 1)
+    return;
+  int32_t last = std::min(kMaxColumns, at + count - 1);
+  for (int32_t r = 1; r <= cells_.rowCount(); ++r) {
+    Row &row = cells_.rowAt(r);
+    const Cell *left = cells_.find(r, at - 1);
+    if (!left || left->style == 0)
+      continue;
+    uint32_t style = left->style;
+    for (int32_t c = at; c <= last; ++c)
+      cells_.at(r, c, style);
+    (void)row;
+  }
+}
+
+void Workbook::shiftReferencesTo(Worksheet &sheet, const SheetShift &shift) {
+  const std::string &target = sheet.Name();
+  size_t out = 0;
+  for (size_t i = 0; i < crossSheet_.size(); ++i) {
+    auto [host, index] = crossSheet_[i];
+    Formula &f = host->cells().formula(index);
+    if (f.dead)
+      continue;
+    crossSheet_[out++] = crossSheet_[i];
+    if (host != &sheet)
+      shiftFormula(f.text, host->Name(), target, shift);
+  }
+  crossSheet_.resize(out);
+  for (auto node : names_) {
+    std::string text = node.text().get();
+    if (shiftFormula(text, "", target, shift))
+      node.text().set(text.c_str());
+  }
+  loadCharts();
+  for (auto &chart : charts_)
+    for (auto node : chart->formulas) {
+      std::string text = node.text().get();
+      if (shiftFormula(text, "", target, shift)) {
+        node.text().set(text.c_str());
+        chart->modified = true;
+      }
+    }
+}
+
+void Workbook::loadCharts() {
+  if (chartsLoaded_)
+    return;
+  chartsLoaded_ = true;
+  for (const auto &[part, type] : contentTypes_.overrides) {
+    if (type.find("drawingml.chart+xml") == std::string::npos || !package_.has(part))
+      continue;
+    auto chart = std::make_unique<ChartPart>();
+    chart->part = part;
+    const std::string &xml = package_.read(part);
+    if (!chart->doc.load_buffer(xml.data(), xml.size(),
+                                pugi::parse_default | pugi::parse_declaration))
+      continue;
+    std::vector<pugi::xml_node> pending{chart->doc.document_element()};
+    while (!pending.empty()) {
+      auto n = pending.back();
+      pending.pop_back();
+      for (auto c : n.children()) {
+        if (c.type() != pugi::node_element)
+          continue;
+        if (localNameOf(c.name()) == "f")
+          chart->formulas.push_back(c);
+        else
+          pending.push_back(c);
+      }
+    }
+    charts_.push_back(std::move(chart));
+  }
+}
+
+void Workbook::saveCharts() {
+  for (auto &chart : charts_) {
+    if (!chart->modified)
+      continue;
+    struct Writer : pugi::xml_writer {
+      std::string out;
+      void write(const void *data, size_t size) override {
+        out.append(static_cast<const char *>(data), size);
+      }
+    } w;
+    chart->doc.save(w, "", pugi::format_raw, pugi::encoding_utf8);
+    package_.write(chart->part, std::move(w.out));
+    chart->modified = false;
+  }
+}
+
+} // namespace brevant
