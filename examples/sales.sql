@@ -4,6 +4,7 @@ DROP TABLE IF EXISTS orders;
 DROP TABLE IF EXISTS customers;
 DROP TABLE IF EXISTS regions;
 DROP TABLE IF EXISTS report_runs;
+DROP TABLE IF EXISTS products;
 
 CREATE TABLE regions (region_id INTEGER PRIMARY KEY, region_name TEXT NOT NULL);
 INSERT INTO regions VALUES (1, 'North'), (2, 'South'), (3, 'East'), (4, 'West');
@@ -41,3 +42,12 @@ FROM n;
 
 -- EXECSQL in the example report writes a line here on every run.
 CREATE TABLE report_runs (run_id INTEGER PRIMARY KEY, report_month TEXT, run_at TEXT);
+
+-- The products, each with a picture beside the template (made by make-template.py); the
+-- example report shows them from the picture field.
+CREATE TABLE products (product TEXT PRIMARY KEY, picture TEXT, description TEXT);
+INSERT INTO products VALUES
+  ('Binders', 'pictures/binders.png', 'Ring binders, A4, 40 mm spine'),
+  ('Ink', 'pictures/ink.png', 'Ink cartridges, black, high capacity'),
+  ('Paper', 'pictures/paper.png', 'Copy paper, A4, 80 g/m2, 500 sheets'),
+  ('Pens', 'pictures/pens.png', 'Ballpoint pens, blue, box of 10');

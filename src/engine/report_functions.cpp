@@ -2,27 +2,13 @@
 
 namespace brevant {
 
-// The record fills are not part of this build yet: a REPORT function passes every check of
-// the dispatcher and then fails with a line that says why, so that a script's other functions
-// still run and the report is still saved.
-namespace {
-bool fillNotAvailable(RunState &run) {
-  run.log.logError("Failed to execute function REPORT.",
-                   "The REPORT record fill is not available in this version of Brevant.");
-  return false;
-}
-} // namespace
-
-bool ReportFixed(RunState &run, const FunctionSettings &, const std::string &) {
-  return fillNotAvailable(run);
-}
-
-bool ReportVariable(RunState &run, const FunctionSettings &, const std::string &) {
-  return fillNotAvailable(run);
-}
-
+// The grouped fill is not part of this build yet: a REPORT function with GROUP passes every
+// check of the dispatcher and then fails with a line that says why, so that a script's other
+// functions still run and the report is still saved.
 bool ReportGrouped(RunState &run, const FunctionSettings &, const std::string &) {
-  return fillNotAvailable(run);
+  run.log.logError("Failed to execute function REPORT.",
+                   "The REPORT group fill is not available in this version of Brevant.");
+  return false;
 }
 
 } // namespace brevant

@@ -18,6 +18,8 @@ public:
   virtual void functionStarted(int16_t /*functionCount*/, const std::string & /*label*/) {}
   // Records written by the function being run.
   virtual void recordCountChanged(int64_t) {}
+  // The record loop of a REPORT function is at record `record` of `total` ("1 / 250").
+  virtual void recordProgress(int64_t record, int64_t /*total*/) { recordCountChanged(record); }
   // Lets the user interface process its pending events.
   virtual void processEvents() {}
   // True once the user asked to stop the run.
