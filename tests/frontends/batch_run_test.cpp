@@ -285,8 +285,8 @@ TEST_F(Batch, UnknownFileTypeSavesInTheDefaultFormat) {
 }
 
 TEST_F(Batch, UnsupportedFileFormatIsNamed) {
-  definition("ReportTemplateFileName=template.xlsx\r\nReportFileName=r.xls\r\n"
-             "ReportFileType=56\r\nLogFileName=run.log",
+  definition("ReportTemplateFileName=template.xlsx\r\nReportFileName=r.xlsb\r\n"
+             "ReportFileType=50\r\nLogFileName=run.log",
              "");
   EXPECT_EQ(brevant("report.kvd -C"), 1);
   const auto lines = logLines("run.log");

@@ -4,6 +4,7 @@
 // whether saved workbooks ask to be recalculated when they are opened.
 
 #include <string>
+#include <utility>
 
 #include "engine/components/spreadsheet/workbooks.h"
 
@@ -40,6 +41,13 @@ public:
   // Closes every workbook without saving.
   void Quit();
 
+  // LibreOffice makes the formats the engine does not write itself: the program (a name looked
+  // up on PATH, or a path) and how long one conversion may take before it is stopped.
+  const std::string &ConverterProgram() const { return converterProgram_; }
+  void setConverterProgram(std::string program) { converterProgram_ = std::move(program); }
+  double ConversionTimeout() const { return conversionTimeout_; }
+  void setConversionTimeout(double seconds) { conversionTimeout_ = seconds; }
+
 private:
   bool visible_ = false;
   bool displayAlerts_ = true;
@@ -47,6 +55,8 @@ private:
   bool screenUpdating_ = true;
   int calculation_ = xlCalculation::xlCalculationAutomatic;
   bool calculateBeforeSave_ = true;
+  std::string converterProgram_ = "soffice";
+  double conversionTimeout_ = 120;
   brevant::Workbooks workbooks_;
 };
 

@@ -5,59 +5,20 @@
 #include <map>
 #include <string>
 
+#include "engine/components/spreadsheet/cells/text_width.h"
+#include "engine/components/spreadsheet/structure/rect_set.h"
+#include "engine/components/spreadsheet/workbook.h"
+
 namespace brevant {
-namespace {
 
-// Width of a text in character units of the default font, estimated from the characters:
-// narrow letters and punctuation count less, capitals and wide letters more, East Asian
-// characters twice.
-double textWidth(std::string_view text) {
-  double width = 0;
-  double line = 0;
-  for (size_t i = 0; i < text.size();) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    char32_t c = b;
-    size_t length = 1;
-    if (b >= 0xF0)
-      length = 4;
-    else if (b >= 0xE0)
-      length = 3;
-    else if (b >= 0xC0)
-      length = 2;
-    if (length > 1) {
-      c = b & (0x7F >> length);
-      for (size_t k = 1; k < length && i + k < text.size(); ++k)
-        c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    }
-    i += length;
-    if (c == '\n') {
-      width = std::max(width, line);
-      line = 0;
-      continue;
-    }
-    if ((c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
-        (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
-        (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
-        (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD))
-      line += 2.0;
-    else if (std::string_view(" .,:;'!|iljtfrI()[]").find(static_cast<char>(c)) !=
-                 std::string_view::npos &&
-             c < 0x80)
-      line += 0.55;
-    else if (c == 'm' || c == 'w' || c == 'M' || c == 'W' || c == '@' || c == '%')
-      line += 1.35;
-    else if (c >= 'A' && c <= 'Z')
-      line += 1.15;
-    else
-      line += 1.0;
-  }
-  return std::max(width, line);
-}
-
-} // namespace
-
+// A column takes the width of its widest displayed text plus the cell padding (5 pixels for
+// a 7-pixel digit), as the spreadsheet application fits it. Merged cells do not count, and
+// columns holding no text keep their width.
 void Worksheet::AutoFitColumns() {
   CellStore &store = cells();
+  Styles &styles = Parent().styles();
+  const CellFont base = styles.defaultFont();
+  const RectSet &merged = mergedCells();
   std::map<int32_t, double> widest;
   for (int32_t r = 1; r <= store.rowCount(); ++r) {
     const Row *row = store.row(r);
@@ -66,14 +27,16 @@ void Worksheet::AutoFitColumns() {
     for (const Cell &cell : row->cells) {
       if (cell.type == CellType::Empty)
         continue;
+      if (!merged.empty() && merged.containing(r, cell.column) != nullptr)
+        continue;
       const std::string shown = Cells(r, cell.column).Text();
       double &w = widest[cell.column];
-      w = std::max(w, textWidth(shown));
+      w = std::max(w, textWidthInDigits(shown, styles.font(cell.style), base));
     }
   }
   for (const auto &[column, width] : widest)
     if (width > 0)
-      setColumnWidth(column, std::min(255.0, width + 0.71));
+      setColumnWidth(column, std::min(255.0, width + 5.0 / 7.0));
 }
 
 void Worksheet::setColumnWidth(int32_t column, double width) {

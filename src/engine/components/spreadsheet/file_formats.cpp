@@ -36,6 +36,31 @@ std::optional<SaveFormat> saveFormat(int code) {
   default:
     break;
   }
+  f.kind = SaveKind::Converted;
+  auto converted = [&f](std::string_view filter, std::string_view extension) {
+    f.filter = filter;
+    f.extension = extension;
+    return f;
+  };
+  switch (code) {
+  case xlExcel8:
+    return converted("MS Excel 97", "xls");
+  case xlTemplate:
+    f.isTemplate = true;
+    return converted("MS Excel 97 Vorlage/Template", "xlt");
+  case xlOpenDocumentSpreadsheet:
+    return converted("calc8", "ods");
+  case xlHtml:
+    return converted("HTML (StarCalc)", "html");
+  case xlDIF:
+    return converted("DIF", "dif");
+  case xlSYLK:
+    return converted("SYLK", "slk");
+  case kPdfFileFormat:
+    return converted("calc_pdf_Export", "pdf");
+  default:
+    break;
+  }
   f.kind = SaveKind::Delimited;
   switch (code) {
   case xlCSV:
@@ -126,6 +151,14 @@ int formatForExtension(std::string_view path, int current) {
     return xlCurrentPlatformText;
   if (ext == "prn")
     return xlTextPrinter;
+  if (ext == "xls")
+    return xlExcel8;
+  if (ext == "xlt")
+    return xlTemplate;
+  if (ext == "ods")
+    return xlOpenDocumentSpreadsheet;
+  if (ext == "pdf")
+    return kPdfFileFormat;
   return current;
 }
 

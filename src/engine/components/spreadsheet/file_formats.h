@@ -27,14 +27,21 @@ constexpr int xlOpenXMLTemplate = 54;
 constexpr int xlOpenXMLAddIn = 55;
 constexpr int xlExcel8 = 56;
 constexpr int xlOpenDocumentSpreadsheet = 60;
+constexpr int xlTemplate = 17;
+constexpr int xlHtml = 44;
 constexpr int xlCSVUTF8 = 62;
 constexpr int xlCurrentPlatformText = -4158;
 } // namespace xlFileFormat
+
+// PDF is no file format of the spreadsheet application; it gets a code of our own, far from
+// every code the application uses, and is listed as such in kvdconv.cfg.
+constexpr int kPdfFileFormat = 900;
 
 enum class SaveKind {
   Workbook,  // an Office Open XML package
   Delimited, // one line per row, fields separated by `separator`
   Formatted, // space-padded columns
+  Converted, // an Open XML package converted by LibreOffice with `filter`
 };
 
 struct SaveFormat {
@@ -45,10 +52,14 @@ struct SaveFormat {
   char separator = ',';
   std::string_view lineEnd = "\r\n";
   bool utf8Bom = false;
-  bool utf16 = false; // UTF-16LE with a byte-order mark
+  bool utf16 = false;         // UTF-16LE with a byte-order mark
+  std::string_view filter;    // LibreOffice's export filter, for Converted
+  std::string_view extension; // the extension LibreOffice gives the converted file
 };
 
-// nullopt for codes this engine cannot write (for example 56 and 60).
+// nullopt for codes this engine can neither write nor have converted (for example 50, xlsb).
+// Converted formats are listed whether or not LibreOffice is installed: saving in one without
+// it fails with a description that says so.
 std::optional<SaveFormat> saveFormat(int code);
 
 // The codes whose files are plain text: CSV, text, DIF and SYLK.

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "engine/components/spreadsheet/application.h"
+#include "engine/components/spreadsheet/convert/libreoffice_conversion.h"
 #include "engine/components/spreadsheet/file_formats.h"
 #include "engine/components/spreadsheet/io/text_files.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
@@ -398,10 +399,25 @@ void Workbook::SaveAs(const std::string &path, std::optional<int> fileFormat) {
                            std::to_string(code) + ".");
   if (format->kind == SaveKind::Workbook)
     saveWorkbook(path, code);
+  else if (format->kind == SaveKind::Converted)
+    saveConverted(path, *format);
   else
     exportText(ActiveSheet(), *format, path);
   path_ = path;
   fileFormat_ = code;
+}
+
+void Workbook::saveConverted(const std::string &path, const SaveFormat &format) {
+  ConversionRequest request;
+  request.writeWorkbook = [this](const std::string &xlsx) {
+    saveWorkbook(xlsx, xlFileFormat::xlOpenXMLWorkbook);
+  };
+  request.outputPath = path;
+  request.extension = format.extension;
+  request.filter = format.filter;
+  request.program = app_->ConverterProgram();
+  request.timeoutSeconds = app_->ConversionTimeout();
+  convertWithLibreOffice(request);
 }
 
 void Workbook::saveWorkbook(const std::string &path, int code) {

@@ -21,6 +21,7 @@
 namespace brevant {
 
 class Application;
+struct SaveFormat;
 
 class Workbook {
 public:
@@ -36,8 +37,9 @@ public:
   int32_t NameCount();
   void RunAutoMacros(int which); // no macros run here: nothing happens
   // Saves under `path` in `fileFormat` (a file-format code); without one, in the format the
-  // extension names, else the workbook's own. The workbook then is that file. Throws for formats
-  // the engine cannot write.
+  // extension names, else the workbook's own. The workbook then is that file. Formats the engine
+  // does not write itself (56, 60, PDF, ...) are converted by LibreOffice from an .xlsx. Throws
+  // for formats nothing here can write, and when the conversion fails.
   void SaveAs(const std::string &path, std::optional<int> fileFormat = std::nullopt);
   void Close();
   int FileFormat() const { return fileFormat_; }
@@ -71,6 +73,7 @@ private:
   void loadWorkbookPart();
   void saveWorkbook(const std::string &path, int code);
   void saveText(const std::string &path, int code);
+  void saveConverted(const std::string &path, const SaveFormat &format);
   void checkOpen() const;
   void loadCharts();
   void saveCharts();

@@ -92,7 +92,7 @@ TEST_F(SaveFormats, TemplatesGetTheTemplateContentType) {
 
 TEST_F(SaveFormats, FormatsTheEngineCannotWriteFail) {
   Workbook &wb = app.Workbooks().Open(tmp.file("plain.xlsx"));
-  for (int code : {56, 60, 0, 50, 9})
+  for (int code : {0, 50, 46, 61})
     EXPECT_THROW(wb.SaveAs(tmp.file("x.out"), code), SpreadsheetError) << code;
   EXPECT_FALSE(std::filesystem::exists(tmp.file("x.out")));
   EXPECT_THROW(wb.SaveAs(tmp.file("no/such/folder/x.xlsx"), 51), SpreadsheetError);

@@ -139,6 +139,33 @@ uint32_t Styles::withBuiltinFormat(uint32_t style, int target) {
   return index;
 }
 
+const CellFont &Styles::defaultFont() {
+  font(0);
+  return fonts_.front();
+}
+
+const CellFont &Styles::font(uint32_t style) {
+  if (!fontsRead_) {
+    fontsRead_ = true;
+    for (auto f : child(doc_.document_element(), "fonts").children()) {
+      if (localName(f.name()) != "font")
+        continue;
+      CellFont font;
+      if (auto name = child(f, "name"))
+        font.name = name.attribute("val").value();
+      if (auto size = child(f, "sz"); size && size.attribute("val").as_double() > 0)
+        font.size = size.attribute("val").as_double();
+      if (auto bold = child(f, "b"))
+        font.bold = bold.attribute("val").empty() || bold.attribute("val").as_bool();
+      fonts_.push_back(font);
+    }
+    if (fonts_.empty())
+      fonts_.emplace_back();
+  }
+  size_t id = style < xfs_.size() ? xfs_[style].attribute("fontId").as_uint() : 0;
+  return fonts_[id < fonts_.size() ? id : 0];
+}
+
 std::string Styles::serialize() const {
   StringWriter w;
   doc_.save(w, "", pugi::format_raw, pugi::encoding_utf8);

@@ -18,6 +18,12 @@ namespace brevant {
 
 enum class DateKind { Date, DateTime, Time };
 
+struct CellFont {
+  std::string name = "Calibri";
+  double size = 11; // points
+  bool bold = false;
+};
+
 class Styles {
 public:
   Styles();
@@ -37,6 +43,10 @@ public:
   // A copy of `style` showing the built-in number format `numFmtId` (made once, then reused).
   uint32_t withBuiltinFormat(uint32_t style, int numFmtId);
 
+  // The font of cells of `style`; font 0 is the workbook's default font.
+  const CellFont &font(uint32_t style);
+  const CellFont &defaultFont();
+
   bool modified() const { return modified_; }
   std::string serialize() const;
 
@@ -49,6 +59,8 @@ private:
   std::map<std::pair<uint32_t, int>, uint32_t> derived_;
   std::map<int, std::unique_ptr<NumberFormat>> compiled_;
   bool modified_ = false;
+  std::vector<CellFont> fonts_; // read on first use
+  bool fontsRead_ = false;
 };
 
 } // namespace brevant
