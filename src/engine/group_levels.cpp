@@ -12,13 +12,6 @@
 namespace brevant {
 namespace {
 
-bool sameTextIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 FillError groupError(const std::string &detail) {
   return FillError("Syntax error. Failed to parse group.", detail);
 }
@@ -75,35 +68,10 @@ std::optional<double> numberOf(const Variant &v) {
 
 std::vector<int> groupFieldIndexes(const std::vector<std::string> &entries, Fields &fields,
                                    int group) {
-  std::vector<int> indexes;
-  if (entries.empty())
-    return indexes;
-  const int count = fields.Count();
-  const bool byNumber = isNumericText(entries.front());
-  indexes.reserve(entries.size());
-  for (const std::string &entry : entries) {
-    int64_t index = -1;
-    if (byNumber) {
-      const auto number = numericValue(entry);
-      if (!number)
-        throw groupError("Type mismatch: \"" + entry +
-                         "\" is not a field number, as the first entry of the list is.");
-      const double rounded = std::nearbyint(*number);
-      if (rounded >= 1 && rounded <= count)
-        index = static_cast<int64_t>(rounded) - 1;
-    } else {
-      for (int i = 0; i < count; ++i)
-        if (sameTextIgnoringCase(fields.Item(i).Name(), entry)) {
-          index = i;
-          break;
-        }
-    }
-    if (index < 0 || index >= count)
-      throw FillError("Syntax error. Failed to parse group " + std::to_string(group) + ".",
-                      "Can not find field \"" + entry + "\".");
-    indexes.push_back(static_cast<int>(index));
-  }
-  return indexes;
+  return fieldListIndexes(entries, fields, groupError, [group](const std::string &entry) {
+    return FillError("Syntax error. Failed to parse group " + std::to_string(group) + ".",
+                     "Can not find field \"" + entry + "\".");
+  });
 }
 
 std::vector<GroupLevel> buildGroupLevels(Worksheet &sheet, const FunctionSettings &settings,

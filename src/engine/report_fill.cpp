@@ -105,19 +105,21 @@ CellRect blockWithinRange(Worksheet &sheet, const std::string &rangeText, const 
   return range;
 }
 
-std::vector<int> imageFieldIndexes(const std::vector<std::string> &images, Fields &fields) {
+std::vector<int> fieldListIndexes(const std::vector<std::string> &entries, Fields &fields,
+                                  const std::function<FillError(const std::string &)> &notANumber,
+                                  const std::function<FillError(const std::string &)> &notFound) {
   std::vector<int> indexes;
-  if (images.empty())
+  if (entries.empty())
     return indexes;
   const int count = fields.Count();
-  const bool byNumber = isNumericText(images.front());
-  indexes.reserve(images.size());
-  for (const std::string &entry : images) {
+  const bool byNumber = isNumericText(entries.front());
+  indexes.reserve(entries.size());
+  for (const std::string &entry : entries) {
     int64_t index = -1;
     if (byNumber) {
       const auto number = numericValue(entry);
       if (!number)
-        throw imageError("Type mismatch: \"" + entry +
+        throw notANumber("Type mismatch: \"" + entry +
                          "\" is not a field number, as the first entry of the list is.");
       const double rounded = std::nearbyint(*number);
       if (rounded >= 1 && rounded <= count)
@@ -130,10 +132,14 @@ std::vector<int> imageFieldIndexes(const std::vector<std::string> &images, Field
         }
     }
     if (index < 0 || index >= count)
-      throw fieldNotFound(entry);
+      throw notFound(entry);
     indexes.push_back(static_cast<int>(index));
   }
   return indexes;
+}
+
+std::vector<int> imageFieldIndexes(const std::vector<std::string> &images, Fields &fields) {
+  return fieldListIndexes(images, fields, imageError, fieldNotFound);
 }
 
 ImageFolder imageFolderOf(const std::string &templatePath) {

@@ -87,6 +87,13 @@ CellRect blockWithinRange(Worksheet &sheet, const std::string &rangeText, const 
 // else field names in any letter case (the first match wins).
 std::vector<int> imageFieldIndexes(const std::vector<std::string> &images, Fields &fields);
 
+// The fields a list names: by 1-based number when its first entry is numeric, else by name in
+// any letter case. `notANumber` makes the error for a non-numeric entry of a numbered list (from
+// its detail text), `notFound` the one for an entry that names no field (from the entry).
+std::vector<int> fieldListIndexes(const std::vector<std::string> &entries, Fields &fields,
+                                  const std::function<FillError(const std::string &)> &notANumber,
+                                  const std::function<FillError(const std::string &)> &notFound);
+
 // Where relative picture names of a template are found: the template's own folder.
 ImageFolder imageFolderOf(const std::string &templatePath);
 
