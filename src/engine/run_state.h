@@ -69,8 +69,10 @@ struct RunState {
   // Lets the user interface run; true when the user asked to stop.
   bool yieldToUserInterface() {
     observer.processEvents();
-    if (observer.stopRequested())
+    if (observer.stopRequested() && !cancelRequested) {
       cancelRequested = true;
+      log.logError("Interrupted by user.", "");
+    }
     return cancelRequested;
   }
 };

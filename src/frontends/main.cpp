@@ -1,5 +1,9 @@
 #include "frontends/startup.h"
 
+#ifdef BREVANT_WITH_WORKSPACE
+#include "frontends/workspace_start.h"
+#endif
+
 #include <csignal>
 #include <string>
 #include <vector>
@@ -8,5 +12,9 @@ int main(int argc, char **argv) {
   // A file-size limit must make a write fail with an error the run can log, not end the process.
   std::signal(SIGXFSZ, SIG_IGN);
   std::vector<std::string> arguments(argv + 1, argv + argc);
+#ifdef BREVANT_WITH_WORKSPACE
+  return brevant::Startup(arguments, &brevant::startWorkspace);
+#else
   return brevant::Startup(arguments);
+#endif
 }

@@ -56,7 +56,7 @@ std::string startupErrorLogPath() {
   return state + "/brevant/" + name;
 }
 
-int Startup(const std::vector<std::string> &arguments) {
+int Startup(const std::vector<std::string> &arguments, InteractiveStart interactive) {
   const CommandLine line = parseCommandLine(arguments);
   if (line.help) {
     std::cout << usageText();
@@ -68,17 +68,23 @@ int Startup(const std::vector<std::string> &arguments) {
               << kLegalNotice << "\n";
     return kExitClean;
   }
+  ProgramEnvironment environment;
+  environment.settings = loadAppSettings();
+  environment.programFolder = programFolder();
+  environment.fileTypes = loadFileTypeTable(joinPath(environment.programFolder, "kvdconv.cfg"));
+
   if (!line.batch) {
+    if (interactive != nullptr) {
+      CommandLine opened = line;
+      if (!opened.definitionFile.empty())
+        opened.definitionFile = absoluteAgainstCurrent(opened.definitionFile);
+      return interactive(opened, environment);
+    }
     std::cerr << "brevant: the workspace is not available in this build; run a report in "
                  "batch with -C.\n"
               << usageText();
     return kExitNotStarted;
   }
-
-  ProgramEnvironment environment;
-  environment.settings = loadAppSettings();
-  environment.programFolder = programFolder();
-  environment.fileTypes = loadFileTypeTable(joinPath(environment.programFolder, "kvdconv.cfg"));
 
   const std::string path = absoluteAgainstCurrent(line.definitionFile);
   ReportDefinition definition;

@@ -1,13 +1,20 @@
 #pragma once
 // The program's entry: options, the file-type table and the command line are read, then one
-// report runs in batch (-C). Returns the process's exit status.
+// report runs in batch (-C) or the workspace opens. Returns the process's exit status.
+
+#include "engine/run_state.h"
+#include "frontends/command_line.h"
 
 #include <string>
 #include <vector>
 
 namespace brevant {
 
-int Startup(const std::vector<std::string> &arguments);
+// Opens the workspace and returns when its main window has closed.
+using InteractiveStart = int (*)(const CommandLine &line, const ProgramEnvironment &environment);
+
+// Without `interactive` (a build without the workspace) a start without -C only explains itself.
+int Startup(const std::vector<std::string> &arguments, InteractiveStart interactive = nullptr);
 
 // The folder the program runs from (where kvdconv.cfg and the start-up error log live).
 std::string programFolder();

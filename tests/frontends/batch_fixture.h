@@ -83,10 +83,11 @@ protected:
 
   // Runs brevant in the test's folder; `arguments` are shell words (quote them yourself).
   int brevant(const std::string &arguments, const std::string &environment = "") {
-    const std::string command = "cd " + shellQuote(folder.path().string()) + " && env " +
-                                "BREVANT_SETTINGS=" + shellQuote(file("settings.reg")) + " " +
-                                environment + " " + shellQuote(BREVANT_BINARY_DIR "/brevant") +
-                                " " + arguments + " 2>&1";
+    // `environment` comes first, so that it may also hold env's own options (-u NAME).
+    const std::string command =
+        "cd " + shellQuote(folder.path().string()) + " && env " + environment +
+        " BREVANT_SETTINGS=" + shellQuote(file("settings.reg")) + " " +
+        shellQuote(BREVANT_BINARY_DIR "/brevant") + " " + arguments + " 2>&1";
     return runCommand(command, &lastOutput);
   }
 

@@ -1,0 +1,17 @@
+#include "workspace/error_box.h"
+
+#include "definition/error_message.h"
+#include "workspace/prompt.h"
+
+namespace brevant {
+
+void ShowErrorMessage(const std::string &text, QWidget *parent) {
+  try {
+    prompt().message(parent, productTitle(), QString::fromStdString(errorMessageText(text)),
+                     QMessageBox::Warning);
+  } catch (...) {
+    // A message that cannot be shown is lost; the caller goes on.
+  }
+}
+
+} // namespace brevant

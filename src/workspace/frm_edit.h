@@ -1,0 +1,105 @@
+#pragma once
+// The editor window: the one MDI child of the main window, showing the report script of the
+// current definition. Its menus take the place of the main window's while it is open.
+
+#include <QWidget>
+
+#include <array>
+#include <string>
+
+class QAction;
+class QMenu;
+
+namespace brevant {
+
+class FrmMain;
+class ScriptHighlighter;
+class ScriptTextEdit;
+struct Workspace;
+
+// The editor's commands that open a file the definition names.
+enum class DefinitionSubject { Template, Report, Log };
+
+class FrmEdit : public QWidget {
+  Q_OBJECT
+public:
+  FrmEdit(FrmMain &main, Workspace &workspace, QWidget *parent = nullptr);
+
+  ScriptTextEdit *textBox() const { return txtEdit_; }
+  QList<QMenu *> menus() const { return menus_; }
+  QAction *menuItem(const char *name) const;
+
+  // The window's caption: "Noname" or the file's name.
+  void setCaption(const QString &caption);
+  QString caption() const { return windowTitle(); }
+
+  // Loads script text (a file's [SQL] body) without counting it as a change.
+  void setScript(const std::string &script);
+  // The text as the definition file and the run take it: lines ended by CR LF.
+  std::string scriptText() const;
+
+  bool dataChanged() const { return dataChanged_; }
+  void setDataChanged(bool changed) { dataChanged_ = changed; }
+  // DataChanged or the definition's own changes.
+  bool definitionCountsAsChanged() const;
+  bool saveCancelled() const { return saveCancelled_; }
+
+  // The save question; true when the asking action may go on.
+  bool askToSave();
+
+  // File menu.
+  void newFile();
+  void openFile();
+  void openRecentFile(int index);
+  void openDroppedFile(const std::string &path);
+  bool closeEditor(); // false when the user kept the window
+  void exitProgram();
+  bool save();   // true when the definition is saved (or had nothing to save)
+  bool saveAs(); // false when cancelled or failed
+  void openSubject(DefinitionSubject subject);
+
+  // Edit menu.
+  void undo();
+  void cut();
+  void copy();
+  void paste();
+  void deleteSelection();
+  void selectAll();
+  void find();
+  void findNext();
+  void replace();
+  void goTo();
+
+  // Report menu.
+  void configuration();
+  void run();
+
+  // Refreshes the main window's toolbar for this editor.
+  void SetEditBtn();
+
+  // Updates the enabled state of the File and Edit items the way opening the menus does.
+  void refreshFileMenu();
+  void refreshEditMenu();
+
+protected:
+  void closeEvent(QCloseEvent *event) override;
+
+private:
+  QAction *addItem(QMenu *menu, const char *name, const QString &caption,
+                   const QKeySequence &shortcut, void (FrmEdit::*command)());
+  void buildMenus();
+  void applyFont();
+  bool writeTo(const std::string &path);
+
+  FrmMain &main_;
+  Workspace &workspace_;
+  ScriptTextEdit *txtEdit_;
+  ScriptHighlighter *highlighter_;
+  QList<QMenu *> menus_;
+  std::array<QAction *, 5> mnuFRecentFile_{};
+  bool dataChanged_ = false;
+  bool saveCancelled_ = false;
+  bool unloaded_ = false;
+};
+
+} // namespace brevant

@@ -1,0 +1,26 @@
+#pragma once
+// The program-wide state of an interactive session: the one report definition, what the program
+// knows about itself, and the flags the dialogs hand back.
+
+#include "definition/report_definition.h"
+#include "engine/run_state.h"
+
+#include <cstdint>
+
+namespace brevant {
+
+// dialogResult values left by the modal input dialogs.
+constexpr int16_t kDialogConfirmed = 6;
+constexpr int16_t kDialogCancelled = 7;
+
+struct Workspace {
+  ReportDefinition definition;
+  ProgramEnvironment environment;
+  // Show the finished report; kept for the session only, never stored.
+  bool displayReport = false;
+  int16_t dialogResult = 0;
+  // The data source whose login dialog is shown.
+  int16_t loginDataSourceIndex = 0;
+};
+
+} // namespace brevant

@@ -1,0 +1,74 @@
+// Pictures of every window for the documentation: runs only when BREVANT_SCREENSHOT_DIR names
+// the folder to write them to (under xvfb-run for a real display).
+
+#include "report_fixture.h"
+#include "workspace/frm_about.h"
+#include "workspace/frm_edit.h"
+#include "workspace/frm_input_para.h"
+#include "workspace/frm_login.h"
+#include "workspace/frm_main.h"
+#include "workspace/frm_run.h"
+#include "workspace/frm_tip.h"
+#include "workspace/help_viewer.h"
+#include "workspace/script_text_edit.h"
+
+#include <QPixmap>
+#include <QTest>
+
+namespace brevant {
+namespace {
+
+class Screenshots : public testing::ReportTest {
+protected:
+  void save(QWidget &widget, const char *name) {
+    widget.show();
+    QTest::qWait(150);
+    widget.grab().save(QString::fromStdString(std::string(dir) + "/" + name + ".png"));
+  }
+  const char *dir = std::getenv("BREVANT_SCREENSHOT_DIR");
+};
+
+TEST_F(Screenshots, EveryWindow) {
+  if (dir == nullptr)
+    GTEST_SKIP() << "set BREVANT_SCREENSHOT_DIR to take the pictures";
+  workspace.environment.programFolder = BREVANT_BINARY_DIR;
+  const std::string path = makeReport(
+      "/* Sales by region for one month */\r\n"
+      "@totals=NAME(CONNECT=sales NAME=Total,Region)\r\n"
+      "select round(sum(amount), 2), 'All regions' from orders\r\n"
+      "where region <> '%EXCLUDE%'\r\n\r\n"
+      "@log=EXECSQL(CONNECT=sales)\r\nselect count(*) from orders where region = \"North\"\r\n",
+      "Name1=%EXCLUDE%\r\nTitle1=Region to leave out\r\nDefault1=East\r\n"
+      "Name2=%MONTH%\r\nTitle2=Month (01 to 12)\r\nDefault2=05\r\n");
+
+  FrmMain main(workspace);
+  main.resize(900, 560);
+  save(main, "main-window");
+  main.OpenFile(path);
+  save(main, "editor");
+
+  FrmRun run(workspace, main.editor()->scriptText(), &main);
+  save(run, "run-ready");
+  workspace.dialogResult = kDialogConfirmed;
+  run.show();
+  workspace.definition.parameterCount = 0; // the values are the defaults
+  run.start();
+  save(run, "run-done");
+
+  workspace.definition.parameterCount = 2;
+  FrmInputPara parameters(workspace, &main);
+  save(parameters, "input-parameters");
+  workspace.definition.dataSources[0].User = "ann";
+  FrmLogin login(workspace, &main);
+  save(login, "login");
+  FrmTip tip(BREVANT_BINARY_DIR, &main);
+  save(tip, "tip-of-the-day");
+  FrmAbout about(BREVANT_BINARY_DIR, &main);
+  save(about, "about");
+  HelpViewer help;
+  help.showPage(BREVANT_BINARY_DIR "/help/tutorial.html");
+  save(help, "help");
+}
+
+} // namespace
+} // namespace brevant
