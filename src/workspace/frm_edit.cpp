@@ -6,24 +6,31 @@
 #include "settings/app_settings.h"
 #include "settings/registry.h"
 #include "workspace/error_box.h"
+#include "workspace/frm_find.h"
+#include "workspace/frm_goto.h"
 #include "workspace/frm_main.h"
 #include "workspace/frm_run.h"
 #include "workspace/prompt.h"
 #include "workspace/script_highlighter.h"
 #include "workspace/script_text_edit.h"
 #include "workspace/shell_open.h"
+#include "workspace/text_search.h"
 #include "workspace/workspace_state.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -42,6 +49,14 @@ std::string currentFolder() {
   std::error_code ec;
   const fs::path here = fs::current_path(ec);
   return ec ? std::string("/") : here.string();
+}
+
+// The selected text up to its first line break.
+QString firstSelectedLine(const QTextCursor &cursor) {
+  QString text = cursor.selectedText();
+  text.replace(QChar::ParagraphSeparator, u'\n');
+  text.replace(QChar::LineSeparator, u'\n');
+  return QString::fromStdString(firstLine(text.toStdString()));
 }
 
 bool clipboardHasText() { return !QGuiApplication::clipboard()->text().isEmpty(); }
@@ -89,6 +104,19 @@ FrmEdit::FrmEdit(FrmMain &main, Workspace &workspace, QWidget *parent)
   }
   setCaption("Noname");
   setFocusProxy(txtEdit_);
+  // The find dialog lives, hidden, as long as this window; the main window owns it.
+  frmFind_ = new FrmFind(*this, workspace_, &main_);
+}
+
+FrmEdit::~FrmEdit() { unloadFindDialog(); }
+
+FrmFind *FrmEdit::findDialog() const { return frmFind_.data(); }
+
+void FrmEdit::unloadFindDialog() {
+  if (frmFind_ == nullptr)
+    return;
+  frmFind_->storeSettings();
+  delete frmFind_.data();
 }
 
 QAction *FrmEdit::addItem(QMenu *menu, const char *name, const QString &caption,
@@ -172,8 +200,14 @@ void FrmEdit::buildMenus() {
   main_.addHelpItems(help, "mnuHTipday", "Shortcut Keys");
 
   menus_ = {file, edit, report, tools, help};
-  for (QMenu *menu : menus_)
+  for (QMenu *menu : menus_) {
     menu->menuAction()->setObjectName(menu->objectName());
+    // Opening a menu puts the find dialog out of the way.
+    connect(menu, &QMenu::aboutToShow, this, [this] {
+      if (frmFind_ != nullptr)
+        frmFind_->hide();
+    });
+  }
 }
 
 QAction *FrmEdit::menuItem(const char *name) const {
@@ -396,10 +430,110 @@ void FrmEdit::selectAll() {
   txtEdit_->selectAll();
 }
 
-void FrmEdit::find() { main_.notAvailable("Find"); }
-void FrmEdit::findNext() { main_.notAvailable("Find Next"); }
-void FrmEdit::replace() { main_.notAvailable("Replace"); }
-void FrmEdit::goTo() { main_.notAvailable("Go To"); }
+void FrmEdit::find() {
+  workspace_.dialogResult = kFindTab;
+  const QTextCursor cursor = txtEdit_->textCursor();
+  frmFind_->findWhat()->setText(cursor.hasSelection()
+                                    ? firstSelectedLine(cursor)
+                                    : QString::fromStdString(workspace_.findText));
+  workspace_.findDirection = kSearchDown;
+  frmFind_->direction()->setCurrentIndex(0);
+  frmFind_->matchCase()->setChecked(workspace_.findMatchCase != 0);
+  frmFind_->wrap()->setChecked(workspace_.findWrap == 1);
+  frmFind_->showModeless();
+}
+
+void FrmEdit::findNext() {
+  if (workspace_.findText.empty())
+    return;
+  if (!blnFindString(QString::fromStdString(workspace_.findText),
+                     findStart(workspace_.findDirection), workspace_.findDirection,
+                     workspace_.findMatchCase, workspace_.findWrap, workspace_.findWholeWord != 0))
+    showSearchTextNotFound(this);
+}
+
+void FrmEdit::replace() {
+  workspace_.dialogResult = kReplaceTab;
+  const QTextCursor cursor = txtEdit_->textCursor();
+  if (cursor.hasSelection())
+    frmFind_->findWhat()->setText(firstSelectedLine(cursor));
+  frmFind_->showModeless();
+}
+
+void FrmEdit::goTo() {
+  FrmGoto &dialog = gotoDialog();
+  dialog.exec();
+}
+
+FrmGoto &FrmEdit::gotoDialog() {
+  if (frmGoto_ == nullptr)
+    frmGoto_ = new FrmGoto(*this);
+  return *frmGoto_;
+}
+
+int32_t FrmEdit::findStart(int16_t direction) const {
+  const QTextCursor cursor = txtEdit_->textCursor();
+  return searchStart(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart(),
+                     direction, txtEdit_->document()->characterCount() - 1);
+}
+
+bool FrmEdit::blnFindString(const QString &strFind, int32_t lngStart, int16_t intDirection,
+                            int16_t intFindCase, int16_t intFindWrap, bool wholeWord) {
+  const SearchOptions options{intDirection, intFindCase != 0, intFindWrap == 1, wholeWord};
+  const std::optional<qsizetype> found =
+      findOccurrence(txtEdit_->toPlainText(), strFind, lngStart, options);
+  if (!found)
+    return false;
+  QTextCursor cursor = txtEdit_->textCursor();
+  cursor.setPosition(static_cast<int>(*found));
+  cursor.setPosition(static_cast<int>(*found + strFind.size()), QTextCursor::KeepAnchor);
+  txtEdit_->setTextCursor(cursor);
+  return true;
+}
+
+bool FrmEdit::blnReplaceString(const QString &strFind, const QString &strReplace, int32_t lngStart,
+                               int16_t intDirection, int16_t intFindCase, int16_t intFindWrap,
+                               bool wholeWord) {
+  QTextCursor cursor = txtEdit_->textCursor();
+  if (cursor.hasSelection() && sameSearchText(cursor.selectedText(), strFind, intFindCase != 0)) {
+    const qsizetype replacedLength = cursor.selectionEnd() - cursor.selectionStart();
+    const bool startsAfterSelection = lngStart > cursor.selectionStart();
+    cursor.insertText(strReplace);
+    txtEdit_->setTextCursor(cursor);
+    // A start after the replaced text moves with it, so that the search neither looks into the
+    // replacement nor skips what followed the old text.
+    if (startsAfterSelection)
+      lngStart += static_cast<int32_t>(strReplace.size() - replacedLength);
+  }
+  return blnFindString(strFind, lngStart, intDirection, intFindCase, intFindWrap, wholeWord);
+}
+
+void FrmEdit::ReplaceAll(const QString &strFind, const QString &strReplace, int16_t intFindCase,
+                         bool wholeWord) {
+  SearchOptions options;
+  options.matchCase = intFindCase != 0;
+  options.wholeWord = wholeWord;
+  int count = 0;
+  const QString replaced =
+      replaceEveryOccurrence(txtEdit_->toPlainText(), strFind, strReplace, options, &count);
+  QTextCursor cursor = txtEdit_->textCursor();
+  if (count > 0) {
+    // One step for Undo.
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(replaced);
+    cursor.endEditBlock();
+  }
+  moveCaretTo(0);
+}
+
+void FrmEdit::moveCaretTo(qsizetype offset) {
+  QTextCursor cursor = txtEdit_->textCursor();
+  const int last = txtEdit_->document()->characterCount() - 1;
+  cursor.setPosition(static_cast<int>(std::clamp<qsizetype>(offset, 0, last)));
+  txtEdit_->setTextCursor(cursor);
+  txtEdit_->setFocus();
+}
 void FrmEdit::configuration() { main_.notAvailable("The configuration dialog"); }
 
 void FrmEdit::run() {
@@ -448,6 +582,7 @@ void FrmEdit::closeEvent(QCloseEvent *event) {
   event->accept();
   if (!unloaded_) {
     unloaded_ = true;
+    unloadFindDialog();
     main_.editorUnloaded(this);
   }
 }

@@ -2,6 +2,7 @@
 // The editor window: the one MDI child of the main window, showing the report script of the
 // current definition. Its menus take the place of the main window's while it is open.
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -12,6 +13,8 @@ class QMenu;
 
 namespace brevant {
 
+class FrmFind;
+class FrmGoto;
 class FrmMain;
 class ScriptHighlighter;
 class ScriptTextEdit;
@@ -24,6 +27,7 @@ class FrmEdit : public QWidget {
   Q_OBJECT
 public:
   FrmEdit(FrmMain &main, Workspace &workspace, QWidget *parent = nullptr);
+  ~FrmEdit() override;
 
   ScriptTextEdit *textBox() const { return txtEdit_; }
   QList<QMenu *> menus() const { return menus_; }
@@ -70,6 +74,22 @@ public:
   void replace();
   void goTo();
 
+  // The searches on the text box. `lngStart` is 1-based; `intDirection` 0 is down, 1 up;
+  // nonzero `intFindCase` compares exactly; `intFindWrap` 1 wraps round the text.
+  bool blnFindString(const QString &strFind, int32_t lngStart, int16_t intDirection,
+                     int16_t intFindCase, int16_t intFindWrap, bool wholeWord = false);
+  bool blnReplaceString(const QString &strFind, const QString &strReplace, int32_t lngStart,
+                        int16_t intDirection, int16_t intFindCase, int16_t intFindWrap,
+                        bool wholeWord = false);
+  void ReplaceAll(const QString &strFind, const QString &strReplace, int16_t intFindCase,
+                  bool wholeWord = false);
+  // Where Find Next and Replace start from the current selection.
+  int32_t findStart(int16_t direction) const;
+  // Puts the caret at a 0-based offset with nothing selected.
+  void moveCaretTo(qsizetype offset);
+  FrmFind *findDialog() const;
+  FrmGoto &gotoDialog();
+
   // Report menu.
   void configuration();
   void run();
@@ -90,12 +110,15 @@ private:
   void buildMenus();
   void applyFont();
   bool writeTo(const std::string &path);
+  void unloadFindDialog();
 
   FrmMain &main_;
   Workspace &workspace_;
   ScriptTextEdit *txtEdit_;
   ScriptHighlighter *highlighter_;
   QList<QMenu *> menus_;
+  QPointer<FrmFind> frmFind_;
+  FrmGoto *frmGoto_ = nullptr;
   std::array<QAction *, 5> mnuFRecentFile_{};
   bool dataChanged_ = false;
   bool saveCancelled_ = false;

@@ -6,12 +6,16 @@
 #include "engine/run_state.h"
 
 #include <cstdint>
+#include <string>
 
 namespace brevant {
 
 // dialogResult values left by the modal input dialogs.
 constexpr int16_t kDialogConfirmed = 6;
 constexpr int16_t kDialogCancelled = 7;
+// dialogResult values telling the find dialog which tab to show.
+constexpr int16_t kFindTab = 4;
+constexpr int16_t kReplaceTab = 5;
 
 struct Workspace {
   ReportDefinition definition;
@@ -21,6 +25,12 @@ struct Workspace {
   int16_t dialogResult = 0;
   // The data source whose login dialog is shown.
   int16_t loginDataSourceIndex = 0;
+  // The find settings, kept from one search to the next for the whole session.
+  std::string findText;
+  int16_t findDirection = 0; // 0 down, 1 up
+  int16_t findMatchCase = 0;
+  int16_t findWrap = 1;
+  int16_t findWholeWord = 0;
 };
 
 } // namespace brevant
