@@ -1,5 +1,7 @@
 #include "engine/components/spreadsheet/workbook.h"
 
+#include "engine/components/spreadsheet/io/xml_names.h"
+
 #include <cctype>
 #include <cstring>
 #include <fstream>
@@ -27,19 +29,6 @@ constexpr const char *kSharedStringsType =
     "application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml";
 constexpr const char *kStylesType =
     "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
-
-std::string_view localName(const char *name) {
-  std::string_view n(name);
-  size_t colon = n.find(':');
-  return colon == std::string_view::npos ? n : n.substr(colon + 1);
-}
-
-pugi::xml_node child(pugi::xml_node parent, std::string_view name) {
-  for (auto c : parent.children())
-    if (localName(c.name()) == name)
-      return c;
-  return {};
-}
 
 bool endsWith(std::string_view s, std::string_view suffix) {
   return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;

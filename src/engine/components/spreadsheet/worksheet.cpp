@@ -1,5 +1,7 @@
 #include "engine/components/spreadsheet/worksheet.h"
 
+#include "engine/components/spreadsheet/io/xml_names.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -17,19 +19,6 @@
 namespace brevant {
 
 namespace {
-
-std::string_view localName(const char *name) {
-  std::string_view n(name);
-  size_t colon = n.find(':');
-  return colon == std::string_view::npos ? n : n.substr(colon + 1);
-}
-
-pugi::xml_node child(pugi::xml_node parent, std::string_view name) {
-  for (auto c : parent.children())
-    if (localName(c.name()) == name)
-      return c;
-  return {};
-}
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size())

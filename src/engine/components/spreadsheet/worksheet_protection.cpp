@@ -1,5 +1,7 @@
 #include "engine/components/spreadsheet/worksheet.h"
 
+#include "engine/components/spreadsheet/io/xml_names.h"
+
 #include "cipher/codepage.h"
 
 #include <openssl/evp.h>
@@ -100,26 +102,16 @@ bool isAscii(std::string_view text) {
   return true;
 }
 
-pugi::xml_node childNamed(pugi::xml_node parent, std::string_view local) {
-  for (auto c : parent.children()) {
-    std::string_view name = c.name();
-    const size_t colon = name.find(':');
-    if ((colon == std::string_view::npos ? name : name.substr(colon + 1)) == local)
-      return c;
-  }
-  return {};
-}
-
 } // namespace
 
 void Worksheet::Protect(std::string_view password) {
   pugi::xml_node root = document().document_element();
-  pugi::xml_node protection = childNamed(root, "sheetProtection");
+  pugi::xml_node protection = child(root, "sheetProtection");
   if (!protection) {
     // sheetProtection follows the cells (and their calculation settings) in a worksheet.
-    pugi::xml_node after = childNamed(root, "sheetCalcPr");
+    pugi::xml_node after = child(root, "sheetCalcPr");
     if (!after)
-      after = childNamed(root, "sheetData");
+      after = child(root, "sheetData");
     const std::string tag = prefix_ + "sheetProtection";
     protection = root.insert_child_after(tag.c_str(), after);
   }
@@ -152,7 +144,7 @@ void Worksheet::Protect(std::string_view password) {
 bool Worksheet::ProtectContents() const {
   if (!loaded_)
     return false;
-  pugi::xml_node protection = childNamed(doc_.document_element(), "sheetProtection");
+  pugi::xml_node protection = child(doc_.document_element(), "sheetProtection");
   return protection && protection.attribute("sheet").as_bool();
 }
 

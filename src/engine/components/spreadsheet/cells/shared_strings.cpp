@@ -1,5 +1,7 @@
 #include "engine/components/spreadsheet/cells/shared_strings.h"
 
+#include "engine/components/spreadsheet/io/xml_names.h"
+
 #include <pugixml.hpp>
 
 #include "engine/components/spreadsheet/io/xml_text.h"
@@ -8,12 +10,6 @@
 namespace brevant {
 
 namespace {
-
-std::string_view localName(const char *name) {
-  std::string_view n(name);
-  size_t colon = n.find(':');
-  return colon == std::string_view::npos ? n : n.substr(colon + 1);
-}
 
 // The text of an <si> or <is>: its <t>, or the <t> of every run; phonetic runs are not text.
 void collectText(pugi::xml_node node, std::string &out) {

@@ -1,5 +1,7 @@
 #include "engine/components/spreadsheet/cells/styles.h"
 
+#include "engine/components/spreadsheet/io/xml_names.h"
+
 #include <cstdlib>
 
 #include "engine/components/spreadsheet/spreadsheet_error.h"
@@ -22,19 +24,6 @@ constexpr const char *kDefaultStylesheet =
     "</cellXfs>"
     "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
     "<dxfs count=\"0\"/><tableStyles count=\"0\"/></styleSheet>";
-
-std::string_view localName(const char *name) {
-  std::string_view n(name);
-  size_t colon = n.find(':');
-  return colon == std::string_view::npos ? n : n.substr(colon + 1);
-}
-
-pugi::xml_node child(pugi::xml_node parent, std::string_view name) {
-  for (auto c : parent.children())
-    if (localName(c.name()) == name)
-      return c;
-  return {};
-}
 
 struct StringWriter : pugi::xml_writer {
   std::string out;

@@ -1,5 +1,7 @@
 #include "engine/components/spreadsheet/package/package.h"
 
+#include "engine/components/spreadsheet/io/xml_names.h"
+
 #include <pugixml.hpp>
 
 #include <fstream>
@@ -18,12 +20,6 @@ std::string lower(std::string_view s) {
     if (c >= 'A' && c <= 'Z')
       c = static_cast<char>(c - 'A' + 'a');
   return out;
-}
-
-std::string_view localName(const char *name) {
-  std::string_view n(name);
-  size_t colon = n.find(':');
-  return colon == std::string_view::npos ? n : n.substr(colon + 1);
 }
 
 pugi::xml_document parseXml(std::string_view xml, const char *what) {
