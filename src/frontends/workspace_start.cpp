@@ -4,11 +4,11 @@
 #include "settings/app_settings.h"
 #include "settings/registry.h"
 #include "workspace/app_icon.h"
-#include "workspace/error_box.h"
+#include "workspace/base/error_box.h"
+#include "workspace/base/prompt.h"
+#include "workspace/base/workspace_state.h"
 #include "workspace/frm_main.h"
 #include "workspace/frm_tip.h"
-#include "workspace/prompt.h"
-#include "workspace/workspace_state.h"
 
 #include <QApplication>
 

@@ -2,8 +2,8 @@
 
 #include "engine/product_info.h"
 #include "workspace/app_icon.h"
+#include "workspace/base/shell_open.h"
 #include "workspace/product_links.h"
-#include "workspace/shell_open.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

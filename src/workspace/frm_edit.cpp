@@ -1,21 +1,22 @@
 #include "workspace/frm_edit.h"
 
+#include "configuration/frm_configuration.h"
 #include "definition/definition_file.h"
 #include "definition/text_utils.h"
 #include "engine/run_driver.h"
 #include "settings/app_settings.h"
 #include "settings/registry.h"
-#include "workspace/error_box.h"
+#include "workspace/base/error_box.h"
+#include "workspace/base/prompt.h"
+#include "workspace/base/shell_open.h"
+#include "workspace/base/workspace_state.h"
 #include "workspace/frm_find.h"
 #include "workspace/frm_goto.h"
 #include "workspace/frm_main.h"
 #include "workspace/frm_run.h"
-#include "workspace/prompt.h"
 #include "workspace/script_highlighter.h"
 #include "workspace/script_text_edit.h"
-#include "workspace/shell_open.h"
 #include "workspace/text_search.h"
-#include "workspace/workspace_state.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -534,7 +535,12 @@ void FrmEdit::moveCaretTo(qsizetype offset) {
   txtEdit_->setTextCursor(cursor);
   txtEdit_->setFocus();
 }
-void FrmEdit::configuration() { main_.notAvailable("The configuration dialog"); }
+
+void FrmEdit::configuration() {
+  FrmConfiguration dialog(workspace_, this);
+  dialog.exec();
+  SetEditBtn();
+}
 
 void FrmEdit::run() {
   FrmRun dialog(workspace_, scriptText(), this);

@@ -1,10 +1,10 @@
 #include "workspace/frm_find.h"
 
+#include "workspace/base/prompt.h"
+#include "workspace/base/workspace_state.h"
 #include "workspace/frm_edit.h"
-#include "workspace/prompt.h"
 #include "workspace/script_text_edit.h"
 #include "workspace/text_search.h"
-#include "workspace/workspace_state.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

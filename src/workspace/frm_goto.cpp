@@ -1,7 +1,7 @@
 #include "workspace/frm_goto.h"
 
 #include "definition/text_utils.h"
-#include "workspace/error_box.h"
+#include "workspace/base/error_box.h"
 #include "workspace/frm_edit.h"
 #include "workspace/script_text_edit.h"
 

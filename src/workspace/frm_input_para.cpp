@@ -1,6 +1,6 @@
 #include "workspace/frm_input_para.h"
 
-#include "workspace/workspace_state.h"
+#include "workspace/base/workspace_state.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

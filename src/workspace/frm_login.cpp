@@ -1,9 +1,10 @@
 #include "workspace/frm_login.h"
 
+#include "configuration/connection_test.h"
 #include "engine/components/database/connection.h"
 #include "engine/data_source_connections.h"
-#include "workspace/error_box.h"
-#include "workspace/workspace_state.h"
+#include "workspace/base/error_box.h"
+#include "workspace/base/workspace_state.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -16,10 +17,7 @@ namespace brevant {
 
 std::string loginFailureText(const std::string &name, const std::string &user,
                              const std::string &description) {
-  std::string text = "Failed to connect to data source.\r\nDSN=" + name;
-  if (!user.empty())
-    text += "\xEF\xBC\x8C USER=" + user; // a full-width comma, then a blank
-  return text + "\r\n" + description;
+  return connectionTestFailureText({name, user, {}, {}}, description);
 }
 
 FrmLogin::FrmLogin(Workspace &workspace, QWidget *parent) : QDialog(parent), workspace_(workspace) {

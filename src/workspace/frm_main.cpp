@@ -5,17 +5,17 @@
 #include "settings/app_settings.h"
 #include "settings/registry.h"
 #include "workspace/app_icon.h"
-#include "workspace/error_box.h"
+#include "workspace/base/error_box.h"
+#include "workspace/base/prompt.h"
+#include "workspace/base/shell_open.h"
+#include "workspace/base/workspace_state.h"
 #include "workspace/frm_about.h"
 #include "workspace/frm_edit.h"
 #include "workspace/frm_tip.h"
 #include "workspace/help_viewer.h"
 #include "workspace/product_links.h"
-#include "workspace/prompt.h"
 #include "workspace/script_text_edit.h"
-#include "workspace/shell_open.h"
 #include "workspace/window_placement.h"
-#include "workspace/workspace_state.h"
 
 #include <QAction>
 #include <QApplication>

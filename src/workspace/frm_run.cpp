@@ -1,11 +1,11 @@
 #include "workspace/frm_run.h"
 
 #include "engine/run_driver.h"
-#include "workspace/error_box.h"
+#include "workspace/base/error_box.h"
+#include "workspace/base/prompt.h"
+#include "workspace/base/workspace_state.h"
 #include "workspace/frm_input_para.h"
 #include "workspace/frm_login.h"
-#include "workspace/prompt.h"
-#include "workspace/workspace_state.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

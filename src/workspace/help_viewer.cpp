@@ -1,7 +1,7 @@
 #include "workspace/help_viewer.h"
 
 #include "definition/text_utils.h"
-#include "workspace/shell_open.h"
+#include "workspace/base/shell_open.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>

@@ -5,9 +5,9 @@
 
 #include "definition/temp_folder.h"
 #include "engine/components/spreadsheet/file_type_table.h"
-#include "workspace/prompt.h"
-#include "workspace/shell_open.h"
-#include "workspace/workspace_state.h"
+#include "workspace/base/prompt.h"
+#include "workspace/base/shell_open.h"
+#include "workspace/base/workspace_state.h"
 
 #include <QApplication>
 #include <QWidget>

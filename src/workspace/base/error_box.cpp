@@ -1,7 +1,7 @@
-#include "workspace/error_box.h"
+#include "workspace/base/error_box.h"
 
 #include "definition/error_message.h"
-#include "workspace/prompt.h"
+#include "workspace/base/prompt.h"
 
 namespace brevant {
 

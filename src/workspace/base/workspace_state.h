@@ -13,6 +13,9 @@ namespace brevant {
 // dialogResult values left by the modal input dialogs.
 constexpr int16_t kDialogConfirmed = 6;
 constexpr int16_t kDialogCancelled = 7;
+// dialogResult values telling a row editor of the configuration dialog what to do.
+constexpr int16_t kDialogNewRow = 1;
+constexpr int16_t kDialogEditRow = 3;
 // dialogResult values telling the find dialog which tab to show.
 constexpr int16_t kFindTab = 4;
 constexpr int16_t kReplaceTab = 5;

@@ -1,4 +1,4 @@
-#include "workspace/prompt.h"
+#include "workspace/base/prompt.h"
 
 #include "settings/app_settings.h"
 

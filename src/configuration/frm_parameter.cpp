@@ -1,0 +1,99 @@
+#include "configuration/frm_parameter.h"
+
+#include "configuration/frm_configuration.h"
+#include "definition/text_utils.h"
+#include "workspace/base/change_flags.h"
+#include "workspace/base/workspace_state.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace brevant {
+namespace {
+
+std::string text(const QLineEdit *box) { return box->text().toStdString(); }
+
+} // namespace
+
+FrmParameter::FrmParameter(FrmConfiguration &configuration, Workspace &workspace)
+    : QDialog(&configuration), configuration_(configuration), workspace_(workspace),
+      changes_(new ChangeFlags(this)) {
+  setObjectName("frmParameter");
+  setWindowTitle("New Parameter");
+  setModal(true);
+
+  auto *form = new QFormLayout;
+  const auto addBox = [&](const char *name, const char *caption) {
+    auto *box = new QLineEdit(this);
+    box->setObjectName(name);
+    auto *label = new QLabel(caption, this);
+    label->setBuddy(box);
+    form->addRow(label, box);
+    changes_->watch(box);
+    return box;
+  };
+  txtParaName_ = addBox("txtParaName", "&Name:");
+  txtParaTitle_ = addBox("txtParaTitle", "&Title:");
+  txtParaDefault_ = addBox("txtParaDefault", "&Default:");
+  txtParaName_->setMinimumWidth(300);
+
+  cmdOK_ = new QPushButton("&OK", this);
+  cmdOK_->setObjectName("cmdOK");
+  cmdOK_->setDefault(true);
+  auto *cmdCancel = new QPushButton("&Cancel", this);
+  cmdCancel->setObjectName("cmdCancel");
+  cmdCancel->setAutoDefault(false);
+  auto *buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(cmdOK_);
+  buttons->addWidget(cmdCancel);
+  auto *layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  connect(txtParaName_, &QLineEdit::textChanged, this,
+          [this] { cmdOK_->setEnabled(!trimBlanks(text(txtParaName_)).empty()); });
+  connect(cmdOK_, &QPushButton::clicked, this, &FrmParameter::cmdOK_Click);
+  connect(cmdCancel, &QPushButton::clicked, this, &FrmParameter::reject);
+}
+
+void FrmParameter::showEvent(QShowEvent *event) {
+  refill();
+  QDialog::showEvent(event);
+}
+
+void FrmParameter::refill() {
+  const int selected = configuration_.selectedParameter();
+  editRow_ = workspace_.dialogResult == kDialogEditRow ? selected : -1;
+  ReportParameter row;
+  if (editRow_ >= 0)
+    row = configuration_.parameterRows()[static_cast<size_t>(editRow_)];
+  setWindowTitle(editRow_ >= 0 ? "Edit Parameter" : "New Parameter");
+  txtParaName_->setText(QString::fromStdString(row.Name));
+  txtParaTitle_->setText(QString::fromStdString(row.Title));
+  txtParaDefault_->setText(QString::fromStdString(row.Default));
+  cmdOK_->setEnabled(!trimBlanks(row.Name).empty());
+  changes_->clear();
+  txtParaName_->setFocus();
+}
+
+void FrmParameter::cmdOK_Click() {
+  if (trimBlanks(text(txtParaName_)).empty())
+    return;
+  if (changes_->anyChanged()) {
+    const ReportParameter row{text(txtParaName_), text(txtParaTitle_), text(txtParaDefault_)};
+    if (editRow_ >= 0)
+      configuration_.replaceParameter(editRow_, row);
+    else
+      configuration_.appendParameter(row);
+    configuration_.SetParameterChanged();
+  }
+  accept();
+}
+
+} // namespace brevant
