@@ -1,6 +1,9 @@
 // Pictures of every window for the documentation: runs only when BREVANT_SCREENSHOT_DIR names
 // the folder to write them to (under xvfb-run for a real display).
 
+#include "configuration/frm_configuration.h"
+#include "configuration/frm_data_source.h"
+#include "configuration/frm_parameter.h"
 #include "report_fixture.h"
 #include "workspace/frm_about.h"
 #include "workspace/frm_edit.h"
@@ -61,6 +64,28 @@ TEST_F(Screenshots, EveryWindow) {
   workspace.definition.dataSources[0].User = "ann";
   FrmLogin login(workspace, &main);
   save(login, "login");
+  workspace.definition.dataSourceCount = 2;
+  workspace.definition.dataSources[1] = {"warehouse", "reports", "secret", ""};
+  workspace.definition.ProtectReport = true;
+  FrmConfiguration configuration(workspace, &main);
+  save(configuration, "configuration-file");
+  configuration.selectTab(FrmConfiguration::kDataSourceTab);
+  configuration.selectDataSource(1);
+  save(configuration, "configuration-data-source");
+  configuration.selectTab(FrmConfiguration::kParameterTab);
+  save(configuration, "configuration-parameter");
+  configuration.selectTab(FrmConfiguration::kDataSourceTab);
+  workspace.dialogResult = kDialogEditRow;
+  save(configuration.dataSourceEditor(), "data-source");
+  configuration.dataSourceEditor().hide();
+  configuration.selectDataSource(0);
+  save(configuration.dataSourceEditor(), "data-source-connection-string");
+  configuration.selectParameter(0);
+  save(configuration.parameterEditor(), "parameter");
+  configuration.parameterEditor().hide();
+  configuration.dataSourceEditor().hide();
+  configuration.hide();
+
   FrmTip tip(BREVANT_BINARY_DIR, &main);
   save(tip, "tip-of-the-day");
   FrmAbout about(BREVANT_BINARY_DIR, &main);
