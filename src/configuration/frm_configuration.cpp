@@ -427,7 +427,7 @@ void FrmConfiguration::cmdReportFile_Click() {
     filter = QString::fromStdString(type->description) + " (" + patterns.join(' ') + ")|" +
              patterns.join(';') + "|" + filter;
   }
-  const std::optional<QString> chosen = prompt().saveFileName(
+  const std::optional<QString> chosen = prompt().fileNameToWrite(
       this, "Report File", QString::fromStdString(definitionFolder()), filter);
   if (chosen && !chosen->isEmpty()) {
     placeChosenFile(txtReportFile_, *chosen);
@@ -437,7 +437,7 @@ void FrmConfiguration::cmdReportFile_Click() {
 }
 
 void FrmConfiguration::cmdLogFile_Click() {
-  const std::optional<QString> chosen = prompt().saveFileName(
+  const std::optional<QString> chosen = prompt().fileNameToWrite(
       this, "Log File", QString::fromStdString(definitionFolder()), kLogFilter);
   if (chosen && !chosen->isEmpty())
     placeChosenFile(txtLogFile_, *chosen);

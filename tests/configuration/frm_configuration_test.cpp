@@ -350,5 +350,18 @@ TEST_F(ConfigurationDialogTest, ABrowsedTemplateBesideTheDefinitionIsNamedWithou
   EXPECT_EQ(box("txtTemplateFile")->text(), "/elsewhere/Monthly.xlsx");
 }
 
+TEST_F(ConfigurationDialogTest, BrowsedReportAndLogNamesTakeTheTypesExtensionAndTheirFolder) {
+  open();
+  prompts.fileAnswers = {QString::fromStdString(file("Out.txt")), QString("/var/log/sales.log"),
+                         std::nullopt};
+  button("cmdReportFile")->click();
+  EXPECT_EQ(prompts.fileDialogTitles.back(), "Report File");
+  EXPECT_EQ(box("txtReportFile")->text(), "Out.xlsx");
+  button("cmdLogFile")->click();
+  EXPECT_EQ(box("txtLogFile")->text(), "/var/log/sales.log");
+  button("cmdLogFile")->click();
+  EXPECT_EQ(box("txtLogFile")->text(), "/var/log/sales.log");
+}
+
 } // namespace
 } // namespace brevant

@@ -69,6 +69,14 @@ public:
                                       const QString &) override {
     return next(title, folder);
   }
+  std::optional<QString> fileNameToWrite(QWidget *, const QString &title, const QString &folder,
+                                         const QString &) override {
+    return next(title, folder);
+  }
+  std::optional<QString> folderName(QWidget *, const QString &title,
+                                    const QString &folder) override {
+    return next(title, folder);
+  }
   // The text of the only error box shown; fails the test when there was not exactly one.
   QString onlyMessage() const {
     EXPECT_EQ(messages.size(), 1u);

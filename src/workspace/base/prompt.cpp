@@ -29,10 +29,7 @@ public:
     QFileDialog dialog(parent, title, folder, qtFileFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted)
-      return std::nullopt;
-    const QStringList chosen = dialog.selectedFiles();
-    return chosen.isEmpty() ? QString() : chosen.front();
+    return run(dialog);
   }
 
   std::optional<QString> saveFileName(QWidget *parent, const QString &title, const QString &folder,
@@ -41,6 +38,28 @@ public:
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix("kvd");
+    return run(dialog);
+  }
+
+  std::optional<QString> fileNameToWrite(QWidget *parent, const QString &title,
+                                         const QString &folder, const QString &filter) override {
+    QFileDialog dialog(parent, title, folder, qtFileFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    return run(dialog);
+  }
+
+  std::optional<QString> folderName(QWidget *parent, const QString &title,
+                                    const QString &folder) override {
+    QFileDialog dialog(parent, title, folder);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    return run(dialog);
+  }
+
+private:
+  static std::optional<QString> run(QFileDialog &dialog) {
     if (dialog.exec() != QDialog::Accepted)
       return std::nullopt;
     const QStringList chosen = dialog.selectedFiles();

@@ -27,6 +27,12 @@ public:
   // Asks before replacing an existing file.
   virtual std::optional<QString> saveFileName(QWidget *parent, const QString &title,
                                               const QString &folder, const QString &filter) = 0;
+  // A file a run is to write (a report, a log): it may exist or not, and nothing is asked.
+  virtual std::optional<QString> fileNameToWrite(QWidget *parent, const QString &title,
+                                                 const QString &folder, const QString &filter) = 0;
+  // An existing folder.
+  virtual std::optional<QString> folderName(QWidget *parent, const QString &title,
+                                            const QString &folder) = 0;
 };
 
 // The prompt in use.
