@@ -10,6 +10,7 @@
 #include "workspace/base/prompt.h"
 #include "workspace/base/shell_open.h"
 #include "workspace/base/workspace_state.h"
+#include "workspace/editor_font.h"
 #include "workspace/frm_find.h"
 #include "workspace/frm_goto.h"
 #include "workspace/frm_main.h"
@@ -24,7 +25,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
@@ -32,7 +32,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 
 namespace brevant {
@@ -218,20 +217,7 @@ QAction *FrmEdit::menuItem(const char *name) const {
   return findChild<QAction *>(name);
 }
 
-void FrmEdit::applyFont() {
-  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  font.setPointSize(10);
-  const std::string key = settingsKeyPath();
-  const std::string name =
-      RegGetString(Hive::CurrentUser, key, kFontNameValue, font.family().toStdString());
-  const int32_t size = RegGetNumber(Hive::CurrentUser, key, kFontSizeValue,
-                                    static_cast<int32_t>(std::lround(font.pointSizeF())));
-  if (!name.empty())
-    font.setFamily(QString::fromStdString(name));
-  if (size > 0 && size < 400)
-    font.setPointSize(size);
-  txtEdit_->setFont(font);
-}
+void FrmEdit::applyFont() { txtEdit_->setFont(storedEditorFont()); }
 
 void FrmEdit::setCaption(const QString &caption) {
   setWindowTitle(caption);

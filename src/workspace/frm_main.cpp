@@ -11,6 +11,7 @@
 #include "workspace/base/workspace_state.h"
 #include "workspace/frm_about.h"
 #include "workspace/frm_edit.h"
+#include "workspace/frm_options.h"
 #include "workspace/frm_tip.h"
 #include "workspace/help_viewer.h"
 #include "workspace/product_links.h"
@@ -454,10 +455,9 @@ void FrmMain::homePage() { OpenDocument(kHomePageAddress, this); }
 
 void FrmMain::support() { OpenDocument(kSupportPageAddress, this); }
 
-void FrmMain::optionDialog(const QString &) { notAvailable("The Options dialog"); }
-
-void FrmMain::notAvailable(const QString &what) {
-  showInformation(this, what + " is not available in this version of Brevant yet.");
+void FrmMain::optionDialog(const QString &tag) {
+  FrmOptions dialog(workspace_, tag, tag == "Edit" ? editor_ : nullptr, this);
+  dialog.exec();
 }
 
 void FrmMain::openDropped(const std::string &path) {

@@ -58,8 +58,6 @@ public:
   void homePage();
   void support();
   void optionDialog(const QString &tag);
-  // The information box for a command this version does not have yet.
-  void notAvailable(const QString &what);
   // The Help menu's items, for this window and for the editor's menu.
   void addHelpItems(QMenu *menu, const char *tipDayName, const char *keysCaption);
 

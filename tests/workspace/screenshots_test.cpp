@@ -10,6 +10,7 @@
 #include "workspace/frm_input_para.h"
 #include "workspace/frm_login.h"
 #include "workspace/frm_main.h"
+#include "workspace/frm_options.h"
 #include "workspace/frm_run.h"
 #include "workspace/frm_tip.h"
 #include "workspace/help_viewer.h"
@@ -85,6 +86,14 @@ TEST_F(Screenshots, EveryWindow) {
   configuration.parameterEditor().hide();
   configuration.dataSourceEditor().hide();
   configuration.hide();
+
+  FrmOptions options(workspace, "Edit", main.editor(), &main);
+  save(options, "options-font");
+  options.selectTab(2);
+  save(options, "options-connection");
+  options.selectTab(3);
+  save(options, "options-excel");
+  options.hide();
 
   FrmTip tip(BREVANT_BINARY_DIR, &main);
   save(tip, "tip-of-the-day");

@@ -1,0 +1,373 @@
+#include "workspace/frm_options.h"
+
+#include "engine/components/spreadsheet/file_type_table.h"
+#include "settings/app_settings.h"
+#include "settings/registry.h"
+#include "workspace/base/change_flags.h"
+#include "workspace/base/prompt.h"
+#include "workspace/base/workspace_state.h"
+#include "workspace/editor_font.h"
+#include "workspace/frm_edit.h"
+#include "workspace/script_text_edit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace brevant {
+namespace {
+
+const char *const kFontSizes[] = {"8", "9", "10", "11", "12", "14", "16", "18", "24"};
+
+QLineEdit *makeBox(const char *name, QWidget *parent) {
+  auto *box = new QLineEdit(parent);
+  box->setObjectName(name);
+  return box;
+}
+
+QLabel *makeLabel(const QString &caption, QWidget *buddy, QWidget *parent) {
+  auto *label = new QLabel(caption, parent);
+  label->setBuddy(buddy);
+  return label;
+}
+
+QComboBox *makeCombo(const char *name, QWidget *parent) {
+  auto *box = new QComboBox(parent);
+  box->setObjectName(name);
+  box->setEditable(true);
+  box->setInsertPolicy(QComboBox::NoInsert);
+  return box;
+}
+
+QPushButton *makeBrowse(const char *name, QWidget *parent) {
+  auto *button = new QPushButton("...", parent);
+  button->setObjectName(name);
+  button->setAutoDefault(false);
+  button->setFixedWidth(button->fontMetrics().horizontalAdvance("....") + 16);
+  return button;
+}
+
+QFrame *makePage(const char *name, QWidget *parent) {
+  auto *page = new QFrame(parent);
+  page->setObjectName(name);
+  return page;
+}
+
+bool knownFontFamily(const QString &name) {
+  return QFontDatabase::families().contains(name, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+FrmOptions::FrmOptions(Workspace &workspace, const QString &tag, FrmEdit *editor, QWidget *parent)
+    : QDialog(parent), workspace_(workspace), tag_(tag), editor_(tag == "Edit" ? editor : nullptr),
+      changes_(new ChangeFlags(this)) {
+  setObjectName("frmOptions");
+  setWindowTitle("Options");
+  setModal(true);
+
+  tabOptions_ = new QTabBar(this);
+  tabOptions_->setObjectName("tabOptions");
+  tabOptions_->setExpanding(false);
+  fraOptions_ = new QStackedWidget(this);
+  const std::pair<const char *, const char *> tabs[] = {{"&Font", "Font"},
+                                                        {"&Environment", "Environment"},
+                                                        {"Co&nnection", "Connection"},
+                                                        {"E&xcel", "Excel"}};
+  for (const auto &[caption, key] : tabs)
+    tabOptions_->setTabData(tabOptions_->addTab(caption), QString(key));
+  fraOptions_->addWidget(buildFontPage());
+  fraOptions_->addWidget(buildEnvironmentPage());
+  fraOptions_->addWidget(buildConnectionPage());
+  fraOptions_->addWidget(buildExcelPage());
+
+  auto *cmdOK = new QPushButton("&OK", this);
+  cmdOK->setObjectName("cmdOK");
+  cmdOK->setDefault(true);
+  auto *cmdCancel = new QPushButton("&Cancel", this);
+  cmdCancel->setObjectName("cmdCancel");
+  cmdCancel->setAutoDefault(false);
+  auto *buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(cmdOK);
+  buttons->addWidget(cmdCancel);
+  auto *layout = new QVBoxLayout(this);
+  layout->addWidget(tabOptions_);
+  layout->addWidget(fraOptions_);
+  layout->addLayout(buttons);
+
+  connect(tabOptions_, &QTabBar::currentChanged, this, &FrmOptions::selectTab);
+  connect(cmdOK, &QPushButton::clicked, this, &FrmOptions::cmdOK_Click);
+  connect(cmdCancel, &QPushButton::clicked, this, &FrmOptions::reject);
+
+  changes_->watch(cboFont_);
+  changes_->watch(cboFontSize_);
+  for (QLineEdit *box :
+       {txtDefDirectory_, txtLogEditor_, txtConnectionTimeout_, txtCommandTimeout_})
+    changes_->watch(box);
+  changes_->watch(chkEnableAddins_);
+  changes_->watch(chkEnableAutoMacro_);
+  load();
+}
+
+QWidget *FrmOptions::buildFontPage() {
+  QFrame *page = makePage("fraOptions(1)", this);
+  cboFont_ = makeCombo("cboFont", page);
+  cboFont_->setMinimumWidth(260);
+  cboFontSize_ = makeCombo("cboFontSize", page);
+  auto *sample = new QGroupBox("Sample", page);
+  sample->setObjectName("fraFontSample");
+  lblFontSample_ = new QLabel("AaBbYyZz", sample);
+  lblFontSample_->setObjectName("lblFontSample");
+  lblFontSample_->setAlignment(Qt::AlignCenter);
+  lblFontSample_->setMinimumHeight(72);
+  auto *sampleLayout = new QVBoxLayout(sample);
+  sampleLayout->addWidget(lblFontSample_);
+
+  auto *grid = new QGridLayout(page);
+  grid->addWidget(makeLabel("Fon&t:", cboFont_, page), 0, 0);
+  grid->addWidget(cboFont_, 0, 1);
+  grid->addWidget(makeLabel("Font &Size:", cboFontSize_, page), 1, 0);
+  grid->addWidget(cboFontSize_, 1, 1);
+  grid->addWidget(sample, 2, 0, 1, 2);
+
+  cboFont_->installEventFilter(this);
+  cboFontSize_->installEventFilter(this);
+  connect(cboFont_, &QComboBox::textActivated, this, &FrmOptions::cboFont_Click);
+  connect(cboFontSize_, &QComboBox::textActivated, this, &FrmOptions::cboFontSize_Click);
+  return page;
+}
+
+QWidget *FrmOptions::buildEnvironmentPage() {
+  QFrame *page = makePage("fraOptions(2)", this);
+  txtDefDirectory_ = makeBox("txtDefDirectory", page);
+  txtDefDirectory_->setMinimumWidth(300);
+  txtLogEditor_ = makeBox("txtLogEditor", page);
+  QPushButton *cmdDefDirectory = makeBrowse("cmdDefDirectory", page);
+  QPushButton *cmdLogEditor = makeBrowse("cmdLogEditor", page);
+
+  auto *grid = new QGridLayout(page);
+  grid->addWidget(makeLabel("&Default Directory:", txtDefDirectory_, page), 0, 0);
+  grid->addWidget(txtDefDirectory_, 0, 1);
+  grid->addWidget(cmdDefDirectory, 0, 2);
+  grid->addWidget(makeLabel("&Log Editor:", txtLogEditor_, page), 1, 0);
+  grid->addWidget(txtLogEditor_, 1, 1);
+  grid->addWidget(cmdLogEditor, 1, 2);
+  grid->setRowStretch(2, 1);
+
+  connect(cmdDefDirectory, &QPushButton::clicked, this, &FrmOptions::cmdDefDirectory_Click);
+  connect(cmdLogEditor, &QPushButton::clicked, this, &FrmOptions::cmdLogEditor_Click);
+  return page;
+}
+
+QWidget *FrmOptions::buildConnectionPage() {
+  QFrame *page = makePage("fraOptions(3)", this);
+  txtConnectionTimeout_ = makeBox("txtConnectionTimeout", page);
+  txtCommandTimeout_ = makeBox("txtCommandTimeout", page);
+  auto *grid = new QGridLayout(page);
+  grid->addWidget(makeLabel("Connec&tion Timeout (s):", txtConnectionTimeout_, page), 0, 0);
+  grid->addWidget(txtConnectionTimeout_, 0, 1);
+  grid->addWidget(makeLabel("Comman&d Timeout (s):", txtCommandTimeout_, page), 1, 0);
+  grid->addWidget(txtCommandTimeout_, 1, 1);
+  grid->setColumnStretch(2, 1);
+  grid->setRowStretch(2, 1);
+  return page;
+}
+
+QWidget *FrmOptions::buildExcelPage() {
+  QFrame *page = makePage("fraOptions(4)", this);
+  chkEnableAddins_ = new QCheckBox("Enable addins when Excel &starts up", page);
+  chkEnableAddins_->setObjectName("chkEnableAddins");
+  chkEnableAutoMacro_ = new QCheckBox("Enable Auto_Open &Macro", page);
+  chkEnableAutoMacro_->setObjectName("chkEnableAutoMacro");
+  auto *note = new QLabel("These switches are kept for the spreadsheet application. Brevant "
+                          "writes workbooks itself and runs no add-ins or macros, so here they "
+                          "change nothing.",
+                          page);
+  note->setObjectName("lblExcelNote");
+  note->setWordWrap(true);
+  auto *layout = new QVBoxLayout(page);
+  layout->addWidget(chkEnableAddins_);
+  layout->addWidget(chkEnableAutoMacro_);
+  layout->addSpacing(8);
+  layout->addWidget(note);
+  layout->addStretch();
+  return page;
+}
+
+void FrmOptions::load() {
+  // Each step on its own: one that fails leaves its controls as they are.
+  try {
+    const QSignalBlocker quietFont(cboFont_);
+    const QSignalBlocker quietSize(cboFontSize_);
+    cboFont_->addItems(QFontDatabase::families());
+    for (const char *size : kFontSizes)
+      cboFontSize_->addItem(size);
+  } catch (...) {
+  }
+  try {
+    QFont sample = lblFontSample_->font();
+    if (editor_ != nullptr) {
+      const QFont font = editor_->textBox()->font();
+      sample.setFamily(font.family());
+      sample.setPointSize(static_cast<int>(std::lround(font.pointSizeF())));
+    } else {
+      const QFont stored = storedEditorFont();
+      sample.setFamily(stored.family());
+      sample.setPointSize(stored.pointSize());
+    }
+    lblFontSample_->setFont(sample);
+    cboFont_->setEditText(sample.family());
+    cboFontSize_->setEditText(QString::number(sample.pointSize()));
+  } catch (...) {
+  }
+  try {
+    const std::string key = settingsKeyPath();
+    txtDefDirectory_->setText(
+        QString::fromStdString(RegGetString(Hive::CurrentUser, key, kDefaultDirectoryValue, "")));
+    txtLogEditor_->setText(
+        QString::fromStdString(RegGetString(Hive::CurrentUser, key, kLogEditorValue, "")));
+  } catch (...) {
+  }
+  const AppSettings &settings = workspace_.environment.settings;
+  txtConnectionTimeout_->setText(QString::number(settings.ConnectionTimeout));
+  txtCommandTimeout_->setText(QString::number(settings.CommandTimeout));
+  chkEnableAddins_->setChecked(settings.EnableAddins);
+  chkEnableAutoMacro_->setChecked(settings.EnableAutoMacro);
+  selectTab(0);
+  changes_->clear();
+}
+
+void FrmOptions::selectTab(int index) {
+  if (tabOptions_->currentIndex() != index)
+    tabOptions_->setCurrentIndex(index); // comes back here through the signal
+  fraOptions_->setCurrentIndex(index);
+  fraOptions_->currentWidget()->raise();
+}
+
+void FrmOptions::cboFont_Click() {
+  const QString name = cboFont_->currentText().trimmed();
+  if (name.isEmpty() || !knownFontFamily(name))
+    return;
+  QFont sample = lblFontSample_->font();
+  sample.setBold(false);
+  sample.setItalic(false);
+  sample.setFamily(name);
+  lblFontSample_->setFont(sample);
+}
+
+void FrmOptions::cboFontSize_Click() {
+  int32_t size = 0;
+  if (!numericValue(cboFontSize_->currentText().toStdString(), size) || !usableFontSize(size))
+    return;
+  QFont sample = lblFontSample_->font();
+  sample.setPointSize(size);
+  lblFontSample_->setFont(sample);
+}
+
+bool FrmOptions::eventFilter(QObject *watched, QEvent *event) {
+  if (event->type() == QEvent::FocusOut) {
+    const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+      if (watched == cboFont_)
+        cboFont_Click();
+      else if (watched == cboFontSize_)
+        cboFontSize_Click();
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void FrmOptions::cmdDefDirectory_Click() {
+  const std::optional<QString> chosen =
+      prompt().folderName(this, "Default Directory", txtDefDirectory_->text().trimmed());
+  if (chosen && !chosen->isEmpty())
+    txtDefDirectory_->setText(*chosen);
+}
+
+void FrmOptions::cmdLogEditor_Click() {
+  const QString current = txtLogEditor_->text().trimmed();
+  const QString folder = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
+  const std::optional<QString> chosen =
+      prompt().openFileName(this, "Select Log Editor", folder, "All Type Files (*)|*");
+  if (chosen && !chosen->isEmpty())
+    txtLogEditor_->setText(*chosen);
+}
+
+int32_t FrmOptions::storeTimeout(QLineEdit *box, int32_t fallback, const char *valueName) {
+  int32_t seconds = 0;
+  if (!numericValue(box->text().toStdString(), seconds) || seconds < 0) {
+    seconds = fallback;
+    box->setText(QString::number(fallback));
+  }
+  RegSaveNumber(Hive::CurrentUser, settingsKeyPath(), valueName, seconds);
+  return seconds;
+}
+
+void FrmOptions::store() {
+  const std::string key = settingsKeyPath();
+  const QFont sample = lblFontSample_->font();
+  if (changes_->changed(cboFont_))
+    RegSaveString(Hive::CurrentUser, key, kFontNameValue, sample.family().toStdString());
+  if (changes_->changed(cboFontSize_))
+    RegSaveNumber(Hive::CurrentUser, key, kFontSizeValue,
+                  static_cast<int32_t>(std::lround(sample.pointSizeF())));
+  if (changes_->changed(txtDefDirectory_))
+    RegSaveString(Hive::CurrentUser, key, kDefaultDirectoryValue,
+                  txtDefDirectory_->text().toStdString());
+  if (changes_->changed(txtLogEditor_))
+    RegSaveString(Hive::CurrentUser, key, kLogEditorValue, txtLogEditor_->text().toStdString());
+
+  AppSettings &settings = workspace_.environment.settings;
+  if (changes_->changed(txtConnectionTimeout_))
+    settings.ConnectionTimeout =
+        storeTimeout(txtConnectionTimeout_, kDefaultConnectionTimeout, kConnectionTimeoutValue);
+  if (changes_->changed(txtCommandTimeout_))
+    settings.CommandTimeout =
+        storeTimeout(txtCommandTimeout_, kDefaultCommandTimeout, kCommandTimeoutValue);
+  if (changes_->changed(chkEnableAddins_)) {
+    settings.EnableAddins = chkEnableAddins_->isChecked();
+    RegSaveNumber(Hive::CurrentUser, key, kEnableAddinsValue, settings.EnableAddins ? 1 : 0);
+  }
+  if (changes_->changed(chkEnableAutoMacro_)) {
+    settings.EnableAutoMacro = chkEnableAutoMacro_->isChecked();
+    RegSaveNumber(Hive::CurrentUser, key, kEnableAutoMacroValue, settings.EnableAutoMacro ? 1 : 0);
+  }
+}
+
+void FrmOptions::cmdOK_Click() {
+  // What is typed in the font boxes counts as if the focus had left them.
+  cboFont_Click();
+  cboFontSize_Click();
+  if (editor_ != nullptr) {
+    // A new font is no edit of the script.
+    const bool changed = editor_->dataChanged();
+    QFont font = editor_->textBox()->font();
+    font.setFamily(lblFontSample_->font().family());
+    font.setPointSize(lblFontSample_->font().pointSize());
+    editor_->textBox()->setFont(font);
+    editor_->setDataChanged(changed);
+  }
+  try {
+    store();
+  } catch (...) {
+    // A setting that cannot be stored stays as it was; nothing is shown.
+  }
+  accept();
+}
+
+} // namespace brevant
