@@ -224,7 +224,10 @@ void FrmOptions::load() {
     if (editor_ != nullptr) {
       const QFont font = editor_->textBox()->font();
       sample.setFamily(font.family());
-      sample.setPointSize(static_cast<int>(std::lround(font.pointSizeF())));
+      // A font sized in pixels has no point size: the sample keeps its own.
+      const auto points = static_cast<int32_t>(std::lround(font.pointSizeF()));
+      if (usableFontSize(points))
+        sample.setPointSize(points);
     } else {
       const QFont stored = storedEditorFont();
       sample.setFamily(stored.family());

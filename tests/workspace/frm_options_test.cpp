@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,6 +44,11 @@ protected:
   std::string storedText(const char *name) {
     return RegGetString(Hive::CurrentUser, settingsKeyPath(), name, "(none)");
   }
+  // The focus moves on from `widget` to another control of the dialog.
+  static void leave(QWidget *widget) {
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(widget, &out);
+  }
   bool settingsWritten() const { return std::filesystem::exists(file("settings.reg")); }
   // An installed font family other than `not`.
   QString otherFamily(const QString &not_) {
@@ -75,6 +81,11 @@ TEST_F(OptionsTest, OpensWithTheProgramsValuesAndItsPagesInOrder) {
   // Without stored font settings the sample shows the editor's design font.
   EXPECT_EQ(dialog->fontName()->currentText(), editorDesignFont().family());
   EXPECT_EQ(dialog->fontSize()->currentText(), "10");
+
+  // A tab shows its own page only.
+  tabs->setCurrentIndex(2);
+  EXPECT_TRUE(control<QWidget>("fraOptions(3)")->isVisibleTo(dialog.get()));
+  EXPECT_FALSE(control<QWidget>("fraOptions(1)")->isVisibleTo(dialog.get()));
 }
 
 TEST_F(OptionsTest, OkWithoutChangesWritesNoSettingsAndCancelStoresNothing) {
@@ -138,7 +149,7 @@ TEST_F(OptionsTest, TypedSizesOutsideTheListAreTakenAndTextIsIgnored) {
   open();
   QComboBox *size = dialog->fontSize();
   size->setEditText("13");
-  dialog->cboFontSize_Click();
+  leave(size);
   EXPECT_EQ(dialog->sample()->font().pointSize(), 13);
   size->setEditText("big");
   dialog->cboFontSize_Click();
@@ -162,6 +173,8 @@ TEST_F(OptionsTest, FromTheMainWindowTheFontIsStoredForTheNextEditor) {
     GTEST_SKIP() << "only one font family is installed";
   open("", nullptr);
   dialog->fontName()->setEditText(family);
+  leave(dialog->fontName());
+  EXPECT_EQ(dialog->sample()->font().family(), family);
   dialog->fontSize()->setEditText("16");
   ok();
   EXPECT_EQ(storedText(kFontNameValue), family.toStdString());
