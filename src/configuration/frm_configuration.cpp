@@ -7,6 +7,7 @@
 #include "definition/text_utils.h"
 #include "engine/components/spreadsheet/file_type_table.h"
 #include "workspace/base/change_flags.h"
+#include "workspace/base/dialog_parts.h"
 #include "workspace/base/error_box.h"
 #include "workspace/base/prompt.h"
 #include "workspace/base/workspace_state.h"
@@ -15,7 +16,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QFocusEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -39,25 +39,6 @@ const char *const kTemplateFilter =
     "Excel Files (*.xlsx *.xlsm *.xltx *.xltm)|*.xlsx;*.xlsm;*.xltx;*.xltm|"
     "Text Files (*.csv *.txt)|*.csv;*.txt|All Type Files (*)|*";
 const char *const kLogFilter = "Log Files (*.log)|*.log|All Type Files (*)|*";
-
-QPushButton *makeButton(const char *name, const QString &caption, QWidget *parent) {
-  auto *button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
-QLineEdit *makeBox(const char *name, QWidget *parent) {
-  auto *box = new QLineEdit(parent);
-  box->setObjectName(name);
-  return box;
-}
-
-QLabel *makeLabel(const QString &caption, QWidget *buddy, QWidget *parent) {
-  auto *label = new QLabel(caption, parent);
-  label->setBuddy(buddy);
-  return label;
-}
 
 int selectedRowOf(const QListWidget *list) {
   const QList<QListWidgetItem *> items = list->selectedItems();
@@ -105,21 +86,14 @@ FrmConfiguration::FrmConfiguration(Workspace &workspace, QWidget *parent)
   fraConfiguration_->addWidget(buildDataSourcePage());
   fraConfiguration_->addWidget(buildParameterPage());
 
-  auto *cmdOK = makeButton("cmdOK", "&OK", this);
-  cmdOK->setDefault(true);
-  auto *cmdCancel = makeButton("cmdCancel", "&Cancel", this);
-  auto *buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(cmdOK);
-  buttons->addWidget(cmdCancel);
+  const OkCancelRow buttons = okCancelRow(this);
   auto *layout = new QVBoxLayout(this);
   layout->addWidget(tabConfiguration_);
   layout->addWidget(fraConfiguration_);
-  layout->addLayout(buttons);
+  layout->addLayout(buttons.layout);
 
   connect(tabConfiguration_, &QTabBar::currentChanged, this, &FrmConfiguration::tabClicked);
-  connect(cmdOK, &QPushButton::clicked, this, &FrmConfiguration::cmdOK_Click);
-  connect(cmdCancel, &QPushButton::clicked, this, &FrmConfiguration::reject);
+  connect(buttons.ok, &QPushButton::clicked, this, &FrmConfiguration::cmdOK_Click);
 
   for (QLineEdit *box : {txtTemplateFile_, txtReportFile_, txtLogFile_, txtRptPwd_})
     changes_->watch(box);
@@ -139,15 +113,13 @@ FrmConfiguration::~FrmConfiguration() = default;
 QWidget *FrmConfiguration::buildFilePage() {
   auto *page = new QFrame(this);
   page->setObjectName("fraConfiguration(1)");
-  txtTemplateFile_ = makeBox("txtTemplateFile", page);
-  txtReportFile_ = makeBox("txtReportFile", page);
-  txtLogFile_ = makeBox("txtLogFile", page);
+  txtTemplateFile_ = textBox("txtTemplateFile", page);
+  txtReportFile_ = textBox("txtReportFile", page);
+  txtLogFile_ = textBox("txtLogFile", page);
   txtTemplateFile_->setMinimumWidth(360);
-  auto *cmdTemplateFile = makeButton("cmdTemplateFile", "...", page);
-  auto *cmdReportFile = makeButton("cmdReportFile", "...", page);
-  auto *cmdLogFile = makeButton("cmdLogFile", "...", page);
-  for (QPushButton *browse : {cmdTemplateFile, cmdReportFile, cmdLogFile})
-    browse->setFixedWidth(browse->fontMetrics().horizontalAdvance("....") + 16);
+  QPushButton *cmdTemplateFile = browseButton("cmdTemplateFile", page);
+  QPushButton *cmdReportFile = browseButton("cmdReportFile", page);
+  QPushButton *cmdLogFile = browseButton("cmdLogFile", page);
   cboFileType_ = new QComboBox(page);
   cboFileType_->setObjectName("cboFileType");
   chkProtectReport_ = new QCheckBox("&Protect Report", page);
@@ -159,17 +131,17 @@ QWidget *FrmConfiguration::buildFilePage() {
   auto *passwordKind = new QButtonGroup(page);
   passwordKind->addButton(optInputPwd_);
   passwordKind->addButton(optRptPwd_);
-  txtRptPwd_ = makeBox("txtRptPwd", page);
+  txtRptPwd_ = textBox("txtRptPwd", page);
   txtRptPwd_->setEchoMode(QLineEdit::Password);
 
   auto *grid = new QGridLayout(page);
-  grid->addWidget(makeLabel("&Template File:", txtTemplateFile_, page), 0, 0);
+  grid->addWidget(buddyLabel("&Template File:", txtTemplateFile_, page), 0, 0);
   grid->addWidget(txtTemplateFile_, 0, 1, 1, 2);
   grid->addWidget(cmdTemplateFile, 0, 3);
-  grid->addWidget(makeLabel("&Report File:", txtReportFile_, page), 1, 0);
+  grid->addWidget(buddyLabel("&Report File:", txtReportFile_, page), 1, 0);
   grid->addWidget(txtReportFile_, 1, 1, 1, 2);
   grid->addWidget(cmdReportFile, 1, 3);
-  grid->addWidget(makeLabel("File T&ype:", cboFileType_, page), 2, 0);
+  grid->addWidget(buddyLabel("File T&ype:", cboFileType_, page), 2, 0);
   grid->addWidget(cboFileType_, 2, 1, 1, 2);
   grid->addWidget(chkProtectReport_, 3, 0, 1, 4);
   auto *protection = new QGridLayout;
@@ -178,7 +150,7 @@ QWidget *FrmConfiguration::buildFilePage() {
   protection->addWidget(txtRptPwd_, 0, 1);
   protection->addWidget(optRptPwd_, 1, 0);
   grid->addLayout(protection, 4, 0, 1, 4);
-  grid->addWidget(makeLabel("&Log File:", txtLogFile_, page), 5, 0);
+  grid->addWidget(buddyLabel("&Log File:", txtLogFile_, page), 5, 0);
   grid->addWidget(txtLogFile_, 5, 1, 1, 2);
   grid->addWidget(cmdLogFile, 5, 3);
   grid->setRowStretch(6, 1);
@@ -208,15 +180,15 @@ QWidget *FrmConfiguration::buildDataSourcePage() {
   page->setObjectName("fraConfiguration(2)");
   lstDataSource_ = new QListWidget(page);
   lstDataSource_->setObjectName("lstDataSource");
-  cmdAddDS_ = makeButton("cmdAddDS", "&New...", page);
-  cmdModifyDS_ = makeButton("cmdModifyDS", "&Edit...", page);
-  cmdDeleteDS_ = makeButton("cmdDeleteDS", "&Delete", page);
-  cmdTestDS_ = makeButton("cmdTestDS", "&Test", page);
+  cmdAddDS_ = commandButton("cmdAddDS", "&New...", page);
+  cmdModifyDS_ = commandButton("cmdModifyDS", "&Edit...", page);
+  cmdDeleteDS_ = commandButton("cmdDeleteDS", "&Delete", page);
+  cmdTestDS_ = commandButton("cmdTestDS", "&Test", page);
   chkEncryptPwd_ = new QCheckBox("Enc&rypt Password", page);
   chkEncryptPwd_->setObjectName("chkEncryptPwd");
 
   auto *grid = new QGridLayout(page);
-  grid->addWidget(makeLabel("D&ata Source:", lstDataSource_, page), 0, 0);
+  grid->addWidget(buddyLabel("D&ata Source:", lstDataSource_, page), 0, 0);
   grid->addWidget(lstDataSource_, 1, 0, 5, 1);
   grid->addWidget(cmdAddDS_, 1, 1);
   grid->addWidget(cmdModifyDS_, 2, 1);
@@ -240,12 +212,12 @@ QWidget *FrmConfiguration::buildParameterPage() {
   page->setObjectName("fraConfiguration(3)");
   lstParameter_ = new QListWidget(page);
   lstParameter_->setObjectName("lstParameter");
-  cmdAddPara_ = makeButton("cmdAddPara", "&New...", page);
-  cmdModifyPara_ = makeButton("cmdModifyPara", "&Edit...", page);
-  cmdDeletePara_ = makeButton("cmdDeletePara", "&Delete", page);
+  cmdAddPara_ = commandButton("cmdAddPara", "&New...", page);
+  cmdModifyPara_ = commandButton("cmdModifyPara", "&Edit...", page);
+  cmdDeletePara_ = commandButton("cmdDeletePara", "&Delete", page);
 
   auto *grid = new QGridLayout(page);
-  grid->addWidget(makeLabel("&Parameter:", lstParameter_, page), 0, 0);
+  grid->addWidget(buddyLabel("&Parameter:", lstParameter_, page), 0, 0);
   grid->addWidget(lstParameter_, 1, 0, 4, 1);
   grid->addWidget(cmdAddPara_, 1, 1);
   grid->addWidget(cmdModifyPara_, 2, 1);
@@ -387,18 +359,13 @@ void FrmConfiguration::txtTemplateFile_LostFocus() {
 }
 
 bool FrmConfiguration::eventFilter(QObject *watched, QEvent *event) {
-  if (event->type() == QEvent::FocusOut) {
-    // Only a move of the focus inside the dialog counts: not a message box, another window or
-    // the combo box's own list taking it.
-    const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-      if (watched == txtTemplateFile_)
-        txtTemplateFile_LostFocus();
-      else if (watched == txtReportFile_)
-        txtReportFile_LostFocus();
-      else if (watched == cboFileType_)
-        cboFileType_Click();
-    }
+  if (focusMovedOn(event)) {
+    if (watched == txtTemplateFile_)
+      txtTemplateFile_LostFocus();
+    else if (watched == txtReportFile_)
+      txtReportFile_LostFocus();
+    else if (watched == cboFileType_)
+      cboFileType_Click();
   }
   return QDialog::eventFilter(watched, event);
 }

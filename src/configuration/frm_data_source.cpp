@@ -3,6 +3,7 @@
 #include "configuration/frm_configuration.h"
 #include "definition/text_utils.h"
 #include "workspace/base/change_flags.h"
+#include "workspace/base/dialog_parts.h"
 #include "workspace/base/error_box.h"
 #include "workspace/base/workspace_state.h"
 
@@ -17,19 +18,6 @@
 
 namespace brevant {
 namespace {
-
-QLineEdit *makeBox(const char *name, QWidget *parent) {
-  auto *box = new QLineEdit(parent);
-  box->setObjectName(name);
-  return box;
-}
-
-QLabel *makeLabel(const char *name, const QString &caption, QWidget *buddy, QWidget *parent) {
-  auto *label = new QLabel(caption, parent);
-  label->setObjectName(name);
-  label->setBuddy(buddy);
-  return label;
-}
 
 std::string text(const QLineEdit *box) { return box->text().toStdString(); }
 
@@ -51,30 +39,25 @@ FrmDataSource::FrmDataSource(FrmConfiguration &configuration, Workspace &workspa
   auto *kind = new QButtonGroup(this);
   kind->addButton(optDSN_);
   kind->addButton(optConString_);
-  txtDSName_ = makeBox("txtDSName", this);
+  txtDSName_ = textBox("txtDSName", this);
   txtDSName_->setMinimumWidth(340);
-  txtDSUser_ = makeBox("txtDSUser", this);
-  txtDSPassword_ = makeBox("txtDSPassword", this);
+  txtDSUser_ = textBox("txtDSUser", this);
+  txtDSPassword_ = textBox("txtDSPassword", this);
   txtDSPassword_->setEchoMode(QLineEdit::Password);
-  txtDSConString_ = makeBox("txtDSConString", this);
-  lblDSUser_ = makeLabel("lblDSUser", "&User:", txtDSUser_, this);
-  lblDSPassword_ = makeLabel("lblDSPassword", "&Password:", txtDSPassword_, this);
-  lblDSConString_ = makeLabel("lblDSConString", "Connection &String:", txtDSConString_, this);
+  txtDSConString_ = textBox("txtDSConString", this);
+  lblDSUser_ = buddyLabel("&User:", txtDSUser_, this, "lblDSUser");
+  lblDSPassword_ = buddyLabel("&Password:", txtDSPassword_, this, "lblDSPassword");
+  lblDSConString_ = buddyLabel("Connection &String:", txtDSConString_, this, "lblDSConString");
 
-  cmdTest_ = new QPushButton("&Test", this);
-  cmdTest_->setObjectName("cmdTest");
-  cmdTest_->setAutoDefault(false);
-  cmdOK_ = new QPushButton("&OK", this);
-  cmdOK_->setObjectName("cmdOK");
-  cmdOK_->setDefault(true);
-  auto *cmdCancel = new QPushButton("&Cancel", this);
-  cmdCancel->setObjectName("cmdCancel");
-  cmdCancel->setAutoDefault(false);
+  cmdTest_ = commandButton("cmdTest", "&Test", this);
+  const OkCancelRow buttons = okCancelRow(this);
+  cmdOK_ = buttons.ok;
+  buttons.layout->insertWidget(0, cmdTest_);
 
   auto *grid = new QGridLayout;
   grid->addWidget(optDSN_, 0, 0, 1, 2);
   grid->addWidget(optConString_, 1, 0, 1, 2);
-  grid->addWidget(makeLabel("lblDSName", "&Name:", txtDSName_, this), 2, 0);
+  grid->addWidget(buddyLabel("&Name:", txtDSName_, this, "lblDSName"), 2, 0);
   grid->addWidget(txtDSName_, 2, 1);
   grid->addWidget(lblDSUser_, 3, 0);
   grid->addWidget(txtDSUser_, 3, 1);
@@ -82,15 +65,10 @@ FrmDataSource::FrmDataSource(FrmConfiguration &configuration, Workspace &workspa
   grid->addWidget(txtDSPassword_, 4, 1);
   grid->addWidget(lblDSConString_, 5, 0);
   grid->addWidget(txtDSConString_, 5, 1);
-  auto *buttons = new QHBoxLayout;
-  buttons->addWidget(cmdTest_);
-  buttons->addStretch();
-  buttons->addWidget(cmdOK_);
-  buttons->addWidget(cmdCancel);
   auto *layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addStretch();
-  layout->addLayout(buttons);
+  layout->addLayout(buttons.layout);
 
   for (QLineEdit *box : {txtDSName_, txtDSUser_, txtDSPassword_, txtDSConString_})
     changes_->watch(box);
@@ -105,7 +83,6 @@ FrmDataSource::FrmDataSource(FrmConfiguration &configuration, Workspace &workspa
   });
   connect(cmdTest_, &QPushButton::clicked, this, &FrmDataSource::cmdTest_Click);
   connect(cmdOK_, &QPushButton::clicked, this, &FrmDataSource::cmdOK_Click);
-  connect(cmdCancel, &QPushButton::clicked, this, &FrmDataSource::reject);
   optDSN_->setChecked(true);
 }
 

@@ -3,10 +3,10 @@
 #include "configuration/frm_configuration.h"
 #include "definition/text_utils.h"
 #include "workspace/base/change_flags.h"
+#include "workspace/base/dialog_parts.h"
 #include "workspace/base/workspace_state.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,11 +28,8 @@ FrmParameter::FrmParameter(FrmConfiguration &configuration, Workspace &workspace
 
   auto *form = new QFormLayout;
   const auto addBox = [&](const char *name, const char *caption) {
-    auto *box = new QLineEdit(this);
-    box->setObjectName(name);
-    auto *label = new QLabel(caption, this);
-    label->setBuddy(box);
-    form->addRow(label, box);
+    QLineEdit *box = textBox(name, this);
+    form->addRow(buddyLabel(caption, box, this), box);
     changes_->watch(box);
     return box;
   };
@@ -41,25 +38,16 @@ FrmParameter::FrmParameter(FrmConfiguration &configuration, Workspace &workspace
   txtParaDefault_ = addBox("txtParaDefault", "&Default:");
   txtParaName_->setMinimumWidth(300);
 
-  cmdOK_ = new QPushButton("&OK", this);
-  cmdOK_->setObjectName("cmdOK");
-  cmdOK_->setDefault(true);
-  auto *cmdCancel = new QPushButton("&Cancel", this);
-  cmdCancel->setObjectName("cmdCancel");
-  cmdCancel->setAutoDefault(false);
-  auto *buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(cmdOK_);
-  buttons->addWidget(cmdCancel);
+  const OkCancelRow buttons = okCancelRow(this);
+  cmdOK_ = buttons.ok;
   auto *layout = new QVBoxLayout(this);
   layout->addLayout(form);
-  layout->addLayout(buttons);
+  layout->addLayout(buttons.layout);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   connect(txtParaName_, &QLineEdit::textChanged, this,
           [this] { cmdOK_->setEnabled(!trimBlanks(text(txtParaName_)).empty()); });
   connect(cmdOK_, &QPushButton::clicked, this, &FrmParameter::cmdOK_Click);
-  connect(cmdCancel, &QPushButton::clicked, this, &FrmParameter::reject);
 }
 
 void FrmParameter::showEvent(QShowEvent *event) {

@@ -4,6 +4,7 @@
 #include "settings/app_settings.h"
 #include "settings/registry.h"
 #include "workspace/base/change_flags.h"
+#include "workspace/base/dialog_parts.h"
 #include "workspace/base/prompt.h"
 #include "workspace/base/workspace_state.h"
 #include "workspace/editor_font.h"
@@ -13,7 +14,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QFocusEvent>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
@@ -33,32 +33,12 @@ namespace {
 
 const char *const kFontSizes[] = {"8", "9", "10", "11", "12", "14", "16", "18", "24"};
 
-QLineEdit *makeBox(const char *name, QWidget *parent) {
-  auto *box = new QLineEdit(parent);
-  box->setObjectName(name);
-  return box;
-}
-
-QLabel *makeLabel(const QString &caption, QWidget *buddy, QWidget *parent) {
-  auto *label = new QLabel(caption, parent);
-  label->setBuddy(buddy);
-  return label;
-}
-
 QComboBox *makeCombo(const char *name, QWidget *parent) {
   auto *box = new QComboBox(parent);
   box->setObjectName(name);
   box->setEditable(true);
   box->setInsertPolicy(QComboBox::NoInsert);
   return box;
-}
-
-QPushButton *makeBrowse(const char *name, QWidget *parent) {
-  auto *button = new QPushButton("...", parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  button->setFixedWidth(button->fontMetrics().horizontalAdvance("....") + 16);
-  return button;
 }
 
 QFrame *makePage(const char *name, QWidget *parent) {
@@ -95,24 +75,14 @@ FrmOptions::FrmOptions(Workspace &workspace, const QString &tag, FrmEdit *editor
   fraOptions_->addWidget(buildConnectionPage());
   fraOptions_->addWidget(buildExcelPage());
 
-  auto *cmdOK = new QPushButton("&OK", this);
-  cmdOK->setObjectName("cmdOK");
-  cmdOK->setDefault(true);
-  auto *cmdCancel = new QPushButton("&Cancel", this);
-  cmdCancel->setObjectName("cmdCancel");
-  cmdCancel->setAutoDefault(false);
-  auto *buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(cmdOK);
-  buttons->addWidget(cmdCancel);
+  const OkCancelRow buttons = okCancelRow(this);
   auto *layout = new QVBoxLayout(this);
   layout->addWidget(tabOptions_);
   layout->addWidget(fraOptions_);
-  layout->addLayout(buttons);
+  layout->addLayout(buttons.layout);
 
   connect(tabOptions_, &QTabBar::currentChanged, this, &FrmOptions::selectTab);
-  connect(cmdOK, &QPushButton::clicked, this, &FrmOptions::cmdOK_Click);
-  connect(cmdCancel, &QPushButton::clicked, this, &FrmOptions::reject);
+  connect(buttons.ok, &QPushButton::clicked, this, &FrmOptions::cmdOK_Click);
 
   changes_->watch(cboFont_);
   changes_->watch(cboFontSize_);
@@ -139,9 +109,9 @@ QWidget *FrmOptions::buildFontPage() {
   sampleLayout->addWidget(lblFontSample_);
 
   auto *grid = new QGridLayout(page);
-  grid->addWidget(makeLabel("Fon&t:", cboFont_, page), 0, 0);
+  grid->addWidget(buddyLabel("Fon&t:", cboFont_, page), 0, 0);
   grid->addWidget(cboFont_, 0, 1);
-  grid->addWidget(makeLabel("Font &Size:", cboFontSize_, page), 1, 0);
+  grid->addWidget(buddyLabel("Font &Size:", cboFontSize_, page), 1, 0);
   grid->addWidget(cboFontSize_, 1, 1);
   grid->addWidget(sample, 2, 0, 1, 2);
 
@@ -154,17 +124,17 @@ QWidget *FrmOptions::buildFontPage() {
 
 QWidget *FrmOptions::buildEnvironmentPage() {
   QFrame *page = makePage("fraOptions(2)", this);
-  txtDefDirectory_ = makeBox("txtDefDirectory", page);
+  txtDefDirectory_ = textBox("txtDefDirectory", page);
   txtDefDirectory_->setMinimumWidth(300);
-  txtLogEditor_ = makeBox("txtLogEditor", page);
-  QPushButton *cmdDefDirectory = makeBrowse("cmdDefDirectory", page);
-  QPushButton *cmdLogEditor = makeBrowse("cmdLogEditor", page);
+  txtLogEditor_ = textBox("txtLogEditor", page);
+  QPushButton *cmdDefDirectory = browseButton("cmdDefDirectory", page);
+  QPushButton *cmdLogEditor = browseButton("cmdLogEditor", page);
 
   auto *grid = new QGridLayout(page);
-  grid->addWidget(makeLabel("&Default Directory:", txtDefDirectory_, page), 0, 0);
+  grid->addWidget(buddyLabel("&Default Directory:", txtDefDirectory_, page), 0, 0);
   grid->addWidget(txtDefDirectory_, 0, 1);
   grid->addWidget(cmdDefDirectory, 0, 2);
-  grid->addWidget(makeLabel("&Log Editor:", txtLogEditor_, page), 1, 0);
+  grid->addWidget(buddyLabel("&Log Editor:", txtLogEditor_, page), 1, 0);
   grid->addWidget(txtLogEditor_, 1, 1);
   grid->addWidget(cmdLogEditor, 1, 2);
   grid->setRowStretch(2, 1);
@@ -176,12 +146,12 @@ QWidget *FrmOptions::buildEnvironmentPage() {
 
 QWidget *FrmOptions::buildConnectionPage() {
   QFrame *page = makePage("fraOptions(3)", this);
-  txtConnectionTimeout_ = makeBox("txtConnectionTimeout", page);
-  txtCommandTimeout_ = makeBox("txtCommandTimeout", page);
+  txtConnectionTimeout_ = textBox("txtConnectionTimeout", page);
+  txtCommandTimeout_ = textBox("txtCommandTimeout", page);
   auto *grid = new QGridLayout(page);
-  grid->addWidget(makeLabel("Connec&tion Timeout (s):", txtConnectionTimeout_, page), 0, 0);
+  grid->addWidget(buddyLabel("Connec&tion Timeout (s):", txtConnectionTimeout_, page), 0, 0);
   grid->addWidget(txtConnectionTimeout_, 0, 1);
-  grid->addWidget(makeLabel("Comman&d Timeout (s):", txtCommandTimeout_, page), 1, 0);
+  grid->addWidget(buddyLabel("Comman&d Timeout (s):", txtCommandTimeout_, page), 1, 0);
   grid->addWidget(txtCommandTimeout_, 1, 1);
   grid->setColumnStretch(2, 1);
   grid->setRowStretch(2, 1);
@@ -283,14 +253,11 @@ void FrmOptions::cboFontSize_Click() {
 }
 
 bool FrmOptions::eventFilter(QObject *watched, QEvent *event) {
-  if (event->type() == QEvent::FocusOut) {
-    const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-      if (watched == cboFont_)
-        cboFont_Click();
-      else if (watched == cboFontSize_)
-        cboFontSize_Click();
-    }
+  if (focusMovedOn(event)) {
+    if (watched == cboFont_)
+      cboFont_Click();
+    else if (watched == cboFontSize_)
+      cboFontSize_Click();
   }
   return QDialog::eventFilter(watched, event);
 }
