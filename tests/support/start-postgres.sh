@@ -17,8 +17,9 @@ if [[ ! -x "$brevant_pg_bin/postgres" ]]; then
   return 0 2>/dev/null || exit 0
 fi
 
-brevant_pg_root=/tmp/brevant-pg-$(id -u)
 brevant_pg_port=${BREVANT_PG_PORT:-54329}
+# One folder per port, so that test runs of several checkouts can each have a server.
+brevant_pg_root=/tmp/brevant-pg-$(id -u)-$brevant_pg_port
 brevant_pg_runas=""
 brevant_pg_owner=$(id -un)
 if [[ $(id -u) -eq 0 ]]; then
