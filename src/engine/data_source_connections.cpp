@@ -1,4 +1,5 @@
 #include "engine/data_source_connections.h"
+#include "engine/components/spreadsheet/io/c_numbers.h"
 
 #include "engine/components/database/connection_string.h"
 
@@ -24,7 +25,7 @@ std::optional<double> numberIn(std::string_view text) {
   if (*begin == '\0')
     return std::nullopt;
   char *end = nullptr;
-  double value = std::strtod(begin, &end);
+  double value = strtodC(begin, &end);
   while (*end == ' ' || *end == '\t')
     ++end;
   if (*end != '\0' || !std::isfinite(value))

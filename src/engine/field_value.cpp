@@ -1,4 +1,5 @@
 #include "engine/field_value.h"
+#include "engine/components/spreadsheet/io/c_numbers.h"
 
 #include "engine/components/database/database_constants.h"
 
@@ -67,7 +68,7 @@ std::string variantText(const Variant &value) {
     std::string operator()(int64_t v) const { return std::to_string(v); }
     std::string operator()(double v) const {
       char buffer[32];
-      std::snprintf(buffer, sizeof buffer, "%.15g", v);
+      snprintfC(buffer, sizeof buffer, "%.15g", v);
       return buffer;
     }
     std::string operator()(const DecimalValue &v) const { return v.text; }

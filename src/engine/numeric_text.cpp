@@ -1,4 +1,5 @@
 #include "engine/numeric_text.h"
+#include "engine/components/spreadsheet/io/c_numbers.h"
 
 #include <cctype>
 #include <cmath>
@@ -43,7 +44,7 @@ std::optional<double> numericValue(std::string_view text) {
   }
   if (i != core.size())
     return std::nullopt;
-  const double value = std::strtod(std::string(core).c_str(), nullptr);
+  const double value = strtodC(std::string(core).c_str(), nullptr);
   if (!std::isfinite(value))
     return std::nullopt;
   return value;

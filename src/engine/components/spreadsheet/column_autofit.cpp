@@ -1,3 +1,4 @@
+#include "engine/components/spreadsheet/io/c_numbers.h"
 #include "engine/components/spreadsheet/worksheet.h"
 
 #include <algorithm>
@@ -88,7 +89,7 @@ void Worksheet::setColumnWidth(int32_t column, double width) {
     if (!target.attribute(name))
       target.append_attribute(name);
   char text[32];
-  std::snprintf(text, sizeof text, "%.2f", width);
+  snprintfC(text, sizeof text, "%.2f", width);
   target.attribute("width").set_value(text);
   target.attribute("customWidth").set_value("1");
   target.attribute("bestFit").set_value("1");

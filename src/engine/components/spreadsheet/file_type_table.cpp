@@ -1,4 +1,5 @@
 #include "engine/components/spreadsheet/file_type_table.h"
+#include "engine/components/spreadsheet/io/c_numbers.h"
 
 #include <cctype>
 #include <cmath>
@@ -39,7 +40,7 @@ bool numericValue(std::string_view text, int32_t &value) {
           c == 'e' || c == 'E'))
       return false;
   char *end = nullptr;
-  double v = std::strtod(s.c_str(), &end);
+  double v = strtodC(s.c_str(), &end);
   if (end != s.c_str() + s.size() || !std::isfinite(v) || v > 2147483647.0 || v < -2147483648.0)
     return false;
   // Halves round to even, as the conversion to an integer does in the original tool.

@@ -1,4 +1,5 @@
 #include "engine/components/spreadsheet/name.h"
+#include "engine/components/spreadsheet/io/c_numbers.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -26,7 +27,7 @@ std::optional<double> parseNumber(std::string_view text) {
           c == 'e' || c == 'E'))
       return std::nullopt;
   char *end = nullptr;
-  double v = std::strtod(s.c_str(), &end);
+  double v = strtodC(s.c_str(), &end);
   if (end != s.c_str() + s.size() || !std::isfinite(v))
     return std::nullopt;
   return v;

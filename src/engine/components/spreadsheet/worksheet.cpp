@@ -1,4 +1,5 @@
 #include "engine/components/spreadsheet/worksheet.h"
+#include "engine/components/spreadsheet/io/c_numbers.h"
 
 #include "engine/components/spreadsheet/io/xml_names.h"
 
@@ -115,11 +116,11 @@ void Worksheet::load() {
   prefix_ = std::string(rootName.substr(0, rootName.size() - std::strlen("worksheet")));
   if (auto fmt = child(root, "sheetFormatPr")) {
     if (auto w = fmt.attribute("defaultColWidth")) {
-      defaultColumnWidth_ = w.as_double();
+      defaultColumnWidth_ = attributeNumber(w);
       hasDefaultColumnWidth_ = true;
     }
-    baseColumnWidth_ = fmt.attribute("baseColWidth").as_double(8);
-    defaultRowHeight_ = fmt.attribute("defaultRowHeight").as_double(15);
+    baseColumnWidth_ = attributeNumber(fmt.attribute("baseColWidth"), 8);
+    defaultRowHeight_ = attributeNumber(fmt.attribute("defaultRowHeight"), 15);
   }
   for (auto col : child(root, "cols").children()) {
     if (localName(col.name()) != "col")
@@ -128,7 +129,7 @@ void Worksheet::load() {
     info.first = std::clamp(col.attribute("min").as_int(1), 1, kMaxColumns);
     info.last = std::clamp(col.attribute("max").as_int(info.first), info.first, kMaxColumns);
     info.style = col.attribute("style").as_uint(0);
-    info.width = col.attribute("width").as_double(-1);
+    info.width = attributeNumber(col.attribute("width"), -1);
     info.hidden = attrTrue(col.attribute("hidden"));
     columns_.push_back(info);
   }
@@ -171,7 +172,7 @@ void Worksheet::readSheetData(pugi::xml_node sheetData) {
       else if (n == "customFormat")
         row.customFormat = attrTrue(a);
       else if (n == "ht")
-        row.height = static_cast<float>(a.as_double());
+        row.height = static_cast<float>(attributeNumber(a));
       else if (n == "customHeight")
         row.customHeight = attrTrue(a);
       else if (n == "hidden")
@@ -279,7 +280,7 @@ void Worksheet::readSheetData(pugi::xml_node sheetData) {
         if (v) {
           int y = 0, mo = 0, d = 0, h = 0, mi = 0;
           double s = 0;
-          std::sscanf(v.text().get(), "%d-%d-%dT%d:%d:%lf", &y, &mo, &d, &h, &mi, &s);
+          sscanfC(v.text().get(), "%d-%d-%dT%d:%d:%lf", &y, &mo, &d, &h, &mi, &s);
           DateTimeValue dt{
               {static_cast<int16_t>(y), static_cast<uint8_t>(mo), static_cast<uint8_t>(d)},
               {static_cast<uint8_t>(h), static_cast<uint8_t>(mi), static_cast<uint8_t>(s), 0}};
@@ -290,7 +291,7 @@ void Worksheet::readSheetData(pugi::xml_node sheetData) {
         }
       } else if (v) {
         char *end;
-        number = std::strtod(v.text().get(), &end);
+        number = strtodC(v.text().get(), &end);
         type = CellType::Number;
       }
       if (f) {
@@ -391,7 +392,7 @@ void Worksheet::writeValue(int32_t row, int32_t column, const Variant &value) {
     void operator()(double d) const { number(d); }
     void operator()(const DecimalValue &d) const {
       char *end = nullptr;
-      double v = std::strtod(d.text.c_str(), &end);
+      double v = strtodC(d.text.c_str(), &end);
       if (end && *end == '\0' && !d.text.empty())
         number(v);
       else

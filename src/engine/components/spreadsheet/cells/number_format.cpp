@@ -1,4 +1,5 @@
 #include "engine/components/spreadsheet/cells/number_format.h"
+#include "engine/components/spreadsheet/io/c_numbers.h"
 
 #include <algorithm>
 #include <cctype>
@@ -127,7 +128,7 @@ void parseBracket(Section &section, std::string_view inner) {
       ++n;
     Condition cond;
     cond.op = std::string(inner.substr(0, n));
-    cond.value = std::strtod(std::string(inner.substr(n)).c_str(), nullptr);
+    cond.value = strtodC(std::string(inner.substr(n)).c_str(), nullptr);
     section.condition = cond;
     return;
   }
@@ -286,7 +287,7 @@ void decimalDigits(double value, int decimals, std::string &intDigits, std::stri
   // The value as the spreadsheet keeps it, 15 significant digits, then rounded half away from
   // zero in decimal (so 2.5 shows as 3 and 1.005 as 1.01).
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.14e", value);
+  snprintfC(buf, sizeof buf, "%.14e", value);
   std::string_view t(buf);
   size_t e = t.find('e');
   int exp = std::atoi(buf + e + 1);
@@ -823,7 +824,7 @@ std::string formatGeneral(double value) {
   double a = std::fabs(value);
   char buf[64];
   if (a >= 1e15 || a < 1e-9) {
-    std::snprintf(buf, sizeof buf, "%.5E", value);
+    snprintfC(buf, sizeof buf, "%.5E", value);
     std::string s = buf;
     size_t e = s.find('E');
     std::string mant = s.substr(0, e), exp = s.substr(e + 1);
@@ -837,12 +838,12 @@ std::string formatGeneral(double value) {
       exp.erase(0, 1);
     return mant + "E" + sign + exp;
   }
-  std::snprintf(buf, sizeof buf, "%.15G", value);
+  snprintfC(buf, sizeof buf, "%.15G", value);
   std::string s = buf;
   if (s.find('E') != std::string::npos) {
     // %G chose an exponent for a small value: print it out in full.
     int decimals = 15 - static_cast<int>(std::floor(std::log10(a))) - 1;
-    std::snprintf(buf, sizeof buf, "%.*f", std::min(decimals, 30), value);
+    snprintfC(buf, sizeof buf, "%.*f", std::min(decimals, 30), value);
     s = buf;
   }
   if (s.find('.') != std::string::npos) {

@@ -1,4 +1,5 @@
 #include "engine/components/spreadsheet/cells/styles.h"
+#include "engine/components/spreadsheet/io/c_numbers.h"
 
 #include "engine/components/spreadsheet/io/xml_names.h"
 
@@ -142,8 +143,8 @@ const CellFont &Styles::font(uint32_t style) {
       CellFont font;
       if (auto name = child(f, "name"))
         font.name = name.attribute("val").value();
-      if (auto size = child(f, "sz"); size && size.attribute("val").as_double() > 0)
-        font.size = size.attribute("val").as_double();
+      if (auto size = child(f, "sz"); size && attributeNumber(size.attribute("val")) > 0)
+        font.size = attributeNumber(size.attribute("val"));
       if (auto bold = child(f, "b"))
         font.bold = bold.attribute("val").empty() || bold.attribute("val").as_bool();
       fonts_.push_back(font);

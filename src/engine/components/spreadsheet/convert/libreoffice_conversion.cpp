@@ -1,4 +1,5 @@
 #include "engine/components/spreadsheet/convert/libreoffice_conversion.h"
+#include "engine/components/spreadsheet/io/c_numbers.h"
 
 #include <stdlib.h>
 
@@ -110,7 +111,7 @@ void moveInto(const fs::path &from, const std::string &to) {
 
 std::string seconds(double value) {
   char text[32];
-  std::snprintf(text, sizeof text, "%g", value);
+  snprintfC(text, sizeof text, "%g", value);
   return text;
 }
 

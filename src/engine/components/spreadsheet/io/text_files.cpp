@@ -1,4 +1,5 @@
 #include "engine/components/spreadsheet/io/text_files.h"
+#include "engine/components/spreadsheet/io/c_numbers.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -173,7 +174,7 @@ std::optional<double> parsePlainNumber(std::string_view s, bool allowGrouping) {
   if (!digits)
     return std::nullopt;
   char *end = nullptr;
-  double v = std::strtod(clean.c_str(), &end);
+  double v = strtodC(clean.c_str(), &end);
   if (*end != '\0' || !std::isfinite(v))
     return std::nullopt;
   return v;

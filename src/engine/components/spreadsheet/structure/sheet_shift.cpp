@@ -1,3 +1,4 @@
+#include "engine/components/spreadsheet/io/c_numbers.h"
 #include <algorithm>
 
 #include "engine/components/spreadsheet/drawing/drawing.h"
@@ -230,7 +231,7 @@ void Worksheet::reloadColumns() {
     info.first = std::clamp(col.attribute("min").as_int(1), 1, kMaxColumns);
     info.last = std::clamp(col.attribute("max").as_int(info.first), info.first, kMaxColumns);
     info.style = col.attribute("style").as_uint(0);
-    info.width = col.attribute("width").as_double(-1);
+    info.width = attributeNumber(col.attribute("width"), -1);
     info.hidden = col.attribute("hidden").as_bool();
     columns_.push_back(info);
   }

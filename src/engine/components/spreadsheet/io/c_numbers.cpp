@@ -1,0 +1,55 @@
+#include "engine/components/spreadsheet/io/c_numbers.h"
+
+#include <clocale>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
+
+namespace brevant {
+namespace {
+
+locale_t cLocale() {
+  static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+  return locale;
+}
+
+// Switches this thread to the "C" locale for its lifetime.
+class CLocaleScope {
+public:
+  CLocaleScope() : previous_(uselocale(cLocale())) {}
+  ~CLocaleScope() { uselocale(previous_); }
+  CLocaleScope(const CLocaleScope &) = delete;
+  CLocaleScope &operator=(const CLocaleScope &) = delete;
+
+private:
+  locale_t previous_;
+};
+
+} // namespace
+
+double strtodC(const char *text, char **end) { return strtod_l(text, end, cLocale()); }
+
+int snprintfC(char *buffer, std::size_t size, const char *format, ...) {
+  CLocaleScope scope;
+  va_list arguments;
+  va_start(arguments, format);
+  const int written = std::vsnprintf(buffer, size, format, arguments);
+  va_end(arguments);
+  return written;
+}
+
+int sscanfC(const char *text, const char *format, ...) {
+  CLocaleScope scope;
+  va_list arguments;
+  va_start(arguments, format);
+  const int read = std::vsscanf(text, format, arguments);
+  va_end(arguments);
+  return read;
+}
+
+double attributeNumber(const pugi::xml_attribute &attribute, double fallback) {
+  return attribute ? strtodC(attribute.value(), nullptr) : fallback;
+}
+
+} // namespace brevant
