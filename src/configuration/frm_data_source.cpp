@@ -5,6 +5,7 @@
 #include "workspace/base/change_flags.h"
 #include "workspace/base/dialog_parts.h"
 #include "workspace/base/error_box.h"
+#include "workspace/base/tab_order.h"
 #include "workspace/base/workspace_state.h"
 
 #include <QButtonGroup>
@@ -84,6 +85,7 @@ FrmDataSource::FrmDataSource(FrmConfiguration &configuration, Workspace &workspa
   connect(cmdTest_, &QPushButton::clicked, this, &FrmDataSource::cmdTest_Click);
   connect(cmdOK_, &QPushButton::clicked, this, &FrmDataSource::cmdOK_Click);
   optDSN_->setChecked(true);
+  setTabOrderFromLayout(this);
 }
 
 void FrmDataSource::showEvent(QShowEvent *event) {

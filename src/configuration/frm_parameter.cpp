@@ -4,6 +4,7 @@
 #include "definition/text_utils.h"
 #include "workspace/base/change_flags.h"
 #include "workspace/base/dialog_parts.h"
+#include "workspace/base/tab_order.h"
 #include "workspace/base/workspace_state.h"
 
 #include <QFormLayout>
@@ -48,6 +49,7 @@ FrmParameter::FrmParameter(FrmConfiguration &configuration, Workspace &workspace
   connect(txtParaName_, &QLineEdit::textChanged, this,
           [this] { cmdOK_->setEnabled(!trimBlanks(text(txtParaName_)).empty()); });
   connect(cmdOK_, &QPushButton::clicked, this, &FrmParameter::cmdOK_Click);
+  setTabOrderFromLayout(this);
 }
 
 void FrmParameter::showEvent(QShowEvent *event) {

@@ -3,6 +3,7 @@
 #include "engine/product_info.h"
 #include "workspace/app_icon.h"
 #include "workspace/base/shell_open.h"
+#include "workspace/base/tab_order.h"
 #include "workspace/product_links.h"
 
 #include <QGridLayout>
@@ -83,6 +84,7 @@ FrmAbout::FrmAbout(const std::string &programFolder, QWidget *parent) : QDialog(
   layout->addLayout(top);
   layout->addLayout(buttons);
   setMinimumWidth(420);
+  setTabOrderFromLayout(this);
 }
 
 } // namespace brevant

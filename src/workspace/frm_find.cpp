@@ -1,6 +1,7 @@
 #include "workspace/frm_find.h"
 
 #include "workspace/base/prompt.h"
+#include "workspace/base/tab_order.h"
 #include "workspace/base/workspace_state.h"
 #include "workspace/frm_edit.h"
 #include "workspace/script_text_edit.h"
@@ -113,6 +114,7 @@ FrmFind::FrmFind(FrmEdit &editor, Workspace &workspace, QWidget *owner)
   chkWrap_->setChecked(workspace_.findWrap == 1);
   txtFindWhat_->setText(QString::fromStdString(workspace_.findText));
   showReplaceControls(false);
+  setTabOrderFromLayout(this);
 }
 
 void FrmFind::showModeless() {

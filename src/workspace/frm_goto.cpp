@@ -2,6 +2,7 @@
 
 #include "definition/text_utils.h"
 #include "workspace/base/error_box.h"
+#include "workspace/base/tab_order.h"
 #include "workspace/frm_edit.h"
 #include "workspace/script_text_edit.h"
 
@@ -170,6 +171,7 @@ FrmGoto::FrmGoto(FrmEdit &editor) : QDialog(&editor), editor_(editor) {
           [this](QListWidgetItem *item) { lstFunction_Click(lstFunction_->row(item)); });
   connect(lstFunction_, &QListWidget::itemDoubleClicked, this,
           [this](QListWidgetItem *item) { lstFunction_DblClick(lstFunction_->row(item)); });
+  setTabOrderFromLayout(this);
 }
 
 int FrmGoto::page() const { return tabGoto_->currentIndex() == 1 ? kLinePage : kFunctionPage; }

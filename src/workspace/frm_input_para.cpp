@@ -1,5 +1,6 @@
 #include "workspace/frm_input_para.h"
 
+#include "workspace/base/tab_order.h"
 #include "workspace/base/workspace_state.h"
 
 #include <QGridLayout>
@@ -47,6 +48,7 @@ FrmInputPara::FrmInputPara(Workspace &workspace, QWidget *parent)
   layout->addLayout(buttons);
   // The dialog takes exactly the height of the rows in use.
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  setTabOrderFromLayout(this);
 }
 
 void FrmInputPara::refill() {

@@ -4,6 +4,7 @@
 #include "engine/components/database/connection.h"
 #include "engine/data_source_connections.h"
 #include "workspace/base/error_box.h"
+#include "workspace/base/tab_order.h"
 #include "workspace/base/workspace_state.h"
 
 #include <QFormLayout>
@@ -58,6 +59,7 @@ FrmLogin::FrmLogin(Workspace &workspace, QWidget *parent) : QDialog(parent), wor
   layout->addLayout(form);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  setTabOrderFromLayout(this);
 }
 
 void FrmLogin::refill() {

@@ -6,6 +6,7 @@
 #include "workspace/base/change_flags.h"
 #include "workspace/base/dialog_parts.h"
 #include "workspace/base/prompt.h"
+#include "workspace/base/tab_order.h"
 #include "workspace/base/workspace_state.h"
 #include "workspace/editor_font.h"
 #include "workspace/frm_edit.h"
@@ -92,6 +93,7 @@ FrmOptions::FrmOptions(Workspace &workspace, const QString &tag, FrmEdit *editor
   changes_->watch(chkEnableAddins_);
   changes_->watch(chkEnableAutoMacro_);
   load();
+  setTabOrderFromLayout(this);
 }
 
 QWidget *FrmOptions::buildFontPage() {
