@@ -10,6 +10,7 @@
 #include "workspace/base/dialog_parts.h"
 #include "workspace/base/error_box.h"
 #include "workspace/base/prompt.h"
+#include "workspace/base/tab_order.h"
 #include "workspace/base/workspace_state.h"
 
 #include <QButtonGroup>
@@ -106,6 +107,7 @@ FrmConfiguration::FrmConfiguration(Workspace &workspace, QWidget *parent)
   } catch (...) {
     // A step that fails leaves its controls as they are; the dialog still opens.
   }
+  setTabOrderFromLayout(this);
 }
 
 FrmConfiguration::~FrmConfiguration() = default;
@@ -259,8 +261,15 @@ void FrmConfiguration::load() {
     cboFileType_->addItem("(Default)");
     for (const FileType &type : workspace_.environment.fileTypes)
       cboFileType_->addItem(QString::fromStdString(fileTypeItemText(type)));
-    cboFileType_->setCurrentIndex(
-        findFileType(workspace_.environment.fileTypes, def.ReportFileType) + 1);
+    const int listed = findFileType(workspace_.environment.fileTypes, def.ReportFileType);
+    unlistedFileTypeItem_ = -1;
+    if (listed < 0 && !def.ReportFileType.empty()) {
+      // Shown as it is stored, and kept unless another type is chosen: the table of the machine
+      // that runs the report may know it.
+      unlistedFileTypeItem_ = cboFileType_->count();
+      cboFileType_->addItem(QString::fromStdString(unlistedFileTypeText(def.ReportFileType)));
+    }
+    cboFileType_->setCurrentIndex(unlistedFileTypeItem_ >= 0 ? unlistedFileTypeItem_ : listed + 1);
   }
   cboFileType_Click();
 
@@ -602,11 +611,8 @@ void FrmConfiguration::writeBack() {
 
   if (const FileType *type = selectedFileType())
     def.ReportFileType = type->typeName;
-  else if (changes_->changed(cboFileType_) ||
-           findFileType(workspace_.environment.fileTypes, def.ReportFileType) >= 0)
-    def.ReportFileType.clear();
-  // A type this program's table does not list stays as it was unless the user chose another:
-  // the table of the machine that runs the report may know it.
+  else if (cboFileType_->currentIndex() != unlistedFileTypeItem_)
+    def.ReportFileType.clear(); // "(Default)"
 
   def.ProtectReport = chkProtectReport_->isChecked();
   def.hasProtectionPassword = def.ProtectReport && optInputPwd_->isChecked();

@@ -124,6 +124,8 @@ private:
   QLineEdit *txtReportFile_;
   QLineEdit *txtLogFile_;
   QComboBox *cboFileType_;
+  // The item that shows a stored file type this program's table does not list; -1 when none.
+  int unlistedFileTypeItem_ = -1;
   QCheckBox *chkProtectReport_;
   QRadioButton *optInputPwd_;
   QRadioButton *optRptPwd_;

@@ -21,10 +21,11 @@ std::string withoutExtension(std::string_view path) {
   return std::string(path.substr(0, path.size() - ext.size() - 1));
 }
 
-// The separator a folder is written with: the one it uses last, '\' when it uses none.
+// The separator a folder is written with: the one it uses last, '/' when it uses none. A
+// template named the Windows way ("Forms\Sales.xlsx") keeps '\' for the names beside it.
 char separatorOf(std::string_view path) {
   const size_t last = path.find_last_of("\\/");
-  return last == std::string_view::npos ? '\\' : path[last];
+  return last == std::string_view::npos ? '/' : path[last];
 }
 
 std::string withExtension(std::string base, const std::string &ext) {
@@ -83,6 +84,10 @@ std::string fileTypeItemText(const FileType &type) {
     patterns += "*." + ext;
   }
   return type.description + " (" + patterns + ")";
+}
+
+std::string unlistedFileTypeText(std::string_view reportFileType) {
+  return std::string(reportFileType) + " (not in this program's list)";
 }
 
 std::string normalizeReportFileName(std::string_view report, std::string_view templateName,

@@ -1,7 +1,7 @@
 #pragma once
 // How the configuration dialog fills in and tidies the file names of a definition: a report name
 // takes the extension of the chosen file type, and a template name suggests the report and log
-// names beside it ("Sales.xlsx" gives "Report\Sales.xlsx" and "Log\Sales.log").
+// names beside it ("Sales.xlsx" gives "Report/Sales.xlsx" and "Log/Sales.log").
 // Both '\' and '/' separate folders, as everywhere in a definition.
 
 #include "engine/components/spreadsheet/file_type_table.h"
@@ -24,6 +24,9 @@ std::string parentFolderOf(std::string_view path);
 std::vector<std::string> fileTypeExtensions(const FileType &type);
 // The text the file-type list shows: "Excel Workbook (*.xlsx)".
 std::string fileTypeItemText(const FileType &type);
+// The text that shows a stored file type the table does not list:
+// "xlOpenXMLWorkbook (not in this program's list)".
+std::string unlistedFileTypeText(std::string_view reportFileType);
 
 // The report name with the extension the file type asks for: unchanged when its extension is
 // one of the type's (exactly, letter case included), otherwise the type's first extension; with
@@ -41,8 +44,8 @@ struct FileNames {
 
 // What leaving the template box does to the three names: the template is trimmed, the report
 // name normalised, and an empty report or log name gets the default beside the template
-// ("<folder>Report\<base>.<ext>", "<folder>Log\<base>.log"). Nothing changes for an empty
-// template.
+// ("<folder>Report/<base>.<ext>", "<folder>Log/<base>.log", with '\' instead when the
+// template's own folder is written with it). Nothing changes for an empty template.
 FileNames applyTemplateDefaults(const FileNames &names, const FileType *type);
 
 } // namespace brevant

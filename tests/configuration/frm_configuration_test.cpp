@@ -80,14 +80,33 @@ TEST_F(ConfigurationDialogTest, ANumericOrUnknownFileTypeIsShownAndKeptUnlessCha
   EXPECT_EQ(workspace.definition.ReportFileName, "Report\\Sales.xls");
   EXPECT_FALSE(workspace.definition.definitionChanged);
 
-  workspace.definition.ReportFileType = "LOTUS";
+  // A type the table does not list is shown as stored, marked, at the end of the list.
+  workspace.definition.ReportFileType = "xlOpenXMLWorkbook";
   open();
-  EXPECT_EQ(fileTypes()->currentIndex(), 0);
+  const int unlisted = fileTypes()->count() - 1;
+  EXPECT_EQ(fileTypes()->currentIndex(), unlisted);
+  EXPECT_EQ(fileTypes()->currentText(), "xlOpenXMLWorkbook (not in this program's list)");
+  EXPECT_EQ(fileTypes()->count(), int(workspace.environment.fileTypes.size()) + 2);
   button("cmdOK")->click();
-  EXPECT_EQ(workspace.definition.ReportFileType, "LOTUS");
+  EXPECT_EQ(workspace.definition.ReportFileType, "xlOpenXMLWorkbook");
+  EXPECT_FALSE(workspace.definition.definitionChanged);
 
+  // Choosing another type and coming back keeps it; a listed type replaces it.
   open();
   fileTypes()->setCurrentIndex(fileTypeItem("CSV"));
+  fileTypes()->setCurrentIndex(unlisted);
+  button("cmdOK")->click();
+  EXPECT_EQ(workspace.definition.ReportFileType, "xlOpenXMLWorkbook");
+  open();
+  fileTypes()->setCurrentIndex(fileTypeItem("CSV"));
+  button("cmdOK")->click();
+  EXPECT_EQ(workspace.definition.ReportFileType, "CSV");
+  open();
+  EXPECT_EQ(fileTypes()->count(), int(workspace.environment.fileTypes.size()) + 1);
+
+  // "(Default)" clears it.
+  workspace.definition.ReportFileType = "LOTUS";
+  open();
   fileTypes()->setCurrentIndex(0);
   button("cmdOK")->click();
   EXPECT_EQ(workspace.definition.ReportFileType, "");

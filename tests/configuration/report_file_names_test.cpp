@@ -44,9 +44,16 @@ TEST(ReportFileNames, TheTemplateSuggestsReportAndLogBesideIt) {
   EXPECT_EQ(names.report, "C:\\T\\Report\\Sales.xlsx");
   EXPECT_EQ(names.log, "C:\\T\\Log\\Sales.log");
 
+  // A template without a folder gets the names this system writes; one in a folder written
+  // with '\\' gets its names written the same way.
   names = applyTemplateDefaults({"Sales.xls", "", " "}, nullptr);
-  EXPECT_EQ(names.report, "Report\\Sales.xls");
-  EXPECT_EQ(names.log, "Log\\Sales.log");
+  EXPECT_EQ(names.report, "Report/Sales.xls");
+  EXPECT_EQ(names.log, "Log/Sales.log");
+  names = applyTemplateDefaults({"Forms\\Sales.xls", "", ""}, nullptr);
+  EXPECT_EQ(names.report, "Forms\\Report\\Sales.xls");
+  EXPECT_EQ(names.log, "Forms\\Log\\Sales.log");
+  names = applyTemplateDefaults({"..\\forms/Sales.xls", "", ""}, nullptr);
+  EXPECT_EQ(names.report, "..\\forms/Report/Sales.xls");
 
   // A folder written with '/' gets names written the same way.
   names = applyTemplateDefaults({"  /srv/reports/Sales.xlsx ", "", ""}, &kXls);
