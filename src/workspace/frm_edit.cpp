@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -86,6 +87,9 @@ FrmEdit::FrmEdit(FrmMain &main, Workspace &workspace, QWidget *parent)
   layout->addWidget(txtEdit_);
 
   connect(txtEdit_, &QPlainTextEdit::textChanged, this, [this] { dataChanged_ = true; });
+  // The title's "*" follows the document's undo history: undoing back to the saved text takes
+  // it away again.
+  connect(txtEdit_->document(), &QTextDocument::modificationChanged, this, &FrmEdit::showModified);
   connect(txtEdit_, &ScriptTextEdit::inputReleased, this, &FrmEdit::SetEditBtn);
   connect(txtEdit_, &QPlainTextEdit::selectionChanged, this, &FrmEdit::SetEditBtn);
   connect(txtEdit_, &ScriptTextEdit::definitionFileDropped, this,
@@ -220,9 +224,32 @@ QAction *FrmEdit::menuItem(const char *name) const {
 void FrmEdit::applyFont() { txtEdit_->setFont(storedEditorFont()); }
 
 void FrmEdit::setCaption(const QString &caption) {
-  setWindowTitle(caption);
+  // "[*]" is where the desktop's unsaved-changes mark goes: "sales.kvd*".
+  const QString title = caption + "[*]";
+  setWindowTitle(title);
   if (QWidget *frame = parentWidget())
-    frame->setWindowTitle(caption);
+    frame->setWindowTitle(title);
+  showModified(txtEdit_->document()->isModified());
+}
+
+QString FrmEdit::caption() const {
+  QString title = windowTitle();
+  title.remove("[*]");
+  return title;
+}
+
+void FrmEdit::showModified(bool modified) {
+  setWindowModified(modified);
+  if (QWidget *frame = parentWidget())
+    frame->setWindowModified(modified);
+}
+
+void FrmEdit::setDataChanged(bool changed) {
+  dataChanged_ = changed;
+  if (!changed)
+    txtEdit_->document()->setModified(false);
+  // setPlainText clears the document's flag without telling: show it as it is now.
+  showModified(txtEdit_->document()->isModified());
 }
 
 void FrmEdit::setScript(const std::string &script) {
@@ -230,7 +257,7 @@ void FrmEdit::setScript(const std::string &script) {
   text.replace("\r\n", "\n");
   text.replace('\r', '\n');
   txtEdit_->setPlainText(text);
-  dataChanged_ = false;
+  setDataChanged(false);
 }
 
 std::string FrmEdit::scriptText() const { return withCrLf(txtEdit_->toPlainText()); }
@@ -300,7 +327,7 @@ bool FrmEdit::writeTo(const std::string &path) {
     ShowErrorMessage(e.what(), this);
     return false;
   }
-  dataChanged_ = false;
+  setDataChanged(false);
   return true;
 }
 

@@ -34,8 +34,9 @@ public:
   QAction *menuItem(const char *name) const;
 
   // The window's caption: "Noname" or the file's name.
+  // The title shows "*" after the caption while the text differs from the file.
   void setCaption(const QString &caption);
-  QString caption() const { return windowTitle(); }
+  QString caption() const;
 
   // Loads script text (a file's [SQL] body) without counting it as a change.
   void setScript(const std::string &script);
@@ -43,7 +44,7 @@ public:
   std::string scriptText() const;
 
   bool dataChanged() const { return dataChanged_; }
-  void setDataChanged(bool changed) { dataChanged_ = changed; }
+  void setDataChanged(bool changed);
   // DataChanged or the definition's own changes.
   bool definitionCountsAsChanged() const;
   bool saveCancelled() const { return saveCancelled_; }
@@ -105,6 +106,7 @@ protected:
   void closeEvent(QCloseEvent *event) override;
 
 private:
+  void showModified(bool modified);
   QAction *addItem(QMenu *menu, const char *name, const QString &caption,
                    const QKeySequence &shortcut, void (FrmEdit::*command)());
   void buildMenus();

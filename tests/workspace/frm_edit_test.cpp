@@ -66,6 +66,37 @@ TEST_F(EditorTest, SaveQuestionNoGoesOnAndCancelKeepsTheText) {
   EXPECT_EQ(readBytes(path), before);
 }
 
+TEST_F(EditorTest, TheTitleIsMarkedWhileTheTextDiffersFromTheFile) {
+  const std::string path = writeDefinition("a.kvd");
+  FrmEdit &editor = open(path);
+  QWidget *frame = editor.parentWidget();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(editor.caption(), "a.kvd");
+  EXPECT_EQ(frame->windowTitle(), "a.kvd[*]"); // Qt draws "a.kvd*" while modified
+  EXPECT_FALSE(frame->isWindowModified());
+
+  type(editor, "x");
+  EXPECT_TRUE(frame->isWindowModified());
+  EXPECT_TRUE(editor.isWindowModified());
+  // Undoing back to the saved text takes the mark away; redoing brings it back.
+  editor.textBox()->undo();
+  EXPECT_FALSE(frame->isWindowModified());
+  editor.textBox()->redo();
+  EXPECT_TRUE(frame->isWindowModified());
+
+  prompts.answers = {QMessageBox::Yes};
+  editor.save();
+  EXPECT_FALSE(frame->isWindowModified());
+  type(editor, "z");
+  EXPECT_TRUE(frame->isWindowModified());
+
+  // Opening another file, or a new one, starts unmarked.
+  prompts.answers = {QMessageBox::No};
+  editor.newFile();
+  EXPECT_EQ(editor.caption(), "Noname");
+  EXPECT_FALSE(frame->isWindowModified());
+}
+
 TEST_F(EditorTest, ChangesToTheDefinitionAloneAlsoAsk) {
   FrmEdit &editor = open(writeDefinition("a.kvd"));
   workspace.definition.definitionChanged = true; // e.g. a parameter value typed at run time
