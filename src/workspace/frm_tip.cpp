@@ -3,6 +3,7 @@
 #include "definition/text_utils.h"
 #include "settings/app_settings.h"
 #include "settings/registry.h"
+#include "workspace/base/tab_order.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -81,11 +82,13 @@ FrmTip::FrmTip(const std::string &programFolder, QWidget *parent) : QDialog(pare
   chkLoadTipsAtStartup_->setChecked(
       RegGetNumber(Hive::CurrentUser, settingsKeyPath(), kShowTipsValue, kDefaultShowTips) != 0);
   if (!LoadTips(joinPath(programFolder, "kvdtips.txt")))
-    lblTipText_->setText("That the kvdtips.txt file was not found? \n\nCreate a text file named "
-                         "kvdtips.txt using NotePad with 1 tip per line. Then place it in the "
-                         "same directory as the application. ");
+    lblTipText_->setText(
+        "That the kvdtips.txt file was not found? \n\nCreate a text file named "
+        "kvdtips.txt using a text editor with 1 tip per line. Then place it in the "
+        "same directory as the application. ");
   // Only a click by the user counts as a change to store.
   connect(chkLoadTipsAtStartup_, &QCheckBox::clicked, this, [this] { touched_ = true; });
+  setTabOrderFromLayout(this);
 }
 
 bool FrmTip::LoadTips(const std::string &file) {

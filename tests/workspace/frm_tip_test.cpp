@@ -45,8 +45,8 @@ TEST_F(TipsTest, WithoutTheFileTheTipAreaExplainsAndNextTipChangesNothing) {
   FrmTip tip(programFolder());
   const QString text = tipText(tip);
   EXPECT_TRUE(text.startsWith("That the kvdtips.txt file was not found? ")) << text.toStdString();
-  EXPECT_TRUE(
-      text.contains("Create a text file named kvdtips.txt using NotePad with 1 tip per line."));
+  EXPECT_TRUE(text.contains(
+      "Create a text file named kvdtips.txt using a text editor with 1 tip per line."));
   tip.nextTip();
   EXPECT_EQ(tipText(tip), text);
 }
