@@ -6,8 +6,9 @@ BUILD_PACKAGES=(
   libcurl4-openssl-dev libstb-dev qt6-base-dev
 )
 # Real peers and clients the tests and benchmarks use: a PostgreSQL server with its ODBC
-# driver, the SQLite ODBC driver, and two programs that read our workbooks back.
+# driver, the SQLite ODBC driver, and two programs that read our workbooks back; the locale
+# sources, from which a test builds a German locale (decimal comma) of its own.
 TEST_PACKAGES=(
   postgresql odbc-postgresql libsqliteodbc python3 python3-openpyxl python3-pil libreoffice-calc-nogui
-  libxlsxwriter-dev xvfb xauth poppler-utils python3-uno
+  libxlsxwriter-dev xvfb xauth poppler-utils python3-uno locales
 )
