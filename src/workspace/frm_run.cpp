@@ -3,6 +3,7 @@
 #include "engine/run_driver.h"
 #include "workspace/base/error_box.h"
 #include "workspace/base/prompt.h"
+#include "workspace/base/tab_order.h"
 #include "workspace/base/workspace_state.h"
 #include "workspace/frm_input_para.h"
 #include "workspace/frm_login.h"
@@ -40,7 +41,7 @@ FrmRun::FrmRun(Workspace &workspace, std::string scriptText, QWidget *parent)
   setObjectName("frmRun");
   setWindowTitle("Run Report");
 
-  chkDispReport_ = new QCheckBox("&Display Report with Microsoft Excel", this);
+  chkDispReport_ = new QCheckBox("&Display the report when done", this);
   chkDispReport_->setObjectName("chkDispReport");
   chkDispReport_->setToolTip("Open the finished report with the desktop's spreadsheet program");
   cmdStart_ = new QPushButton("&Start", this);
@@ -103,6 +104,7 @@ FrmRun::FrmRun(Workspace &workspace, std::string scriptText, QWidget *parent)
   lblRecordCnt_->setText("0");
   setState(State::Ready);
   cmdStart_->setFocus();
+  setTabOrderFromLayout(this);
 }
 
 void FrmRun::setState(State state) {
@@ -136,6 +138,7 @@ void FrmRun::start() {
   workspace_.displayReport = chkDispReport_->isChecked();
   lblSQLStmCnt_->setText(counter(0));
   lblErrorCnt_->setText(counter(0));
+  pacer_.reset();
   try {
     RunRequest request;
     request.interactiveRun = true;
@@ -147,6 +150,7 @@ void FrmRun::start() {
     lineLogged(std::string("Error: ") + e.what());
   } catch (...) {
   }
+  showProgress(); // the last counts and lines, whenever the last update was
   lblStatus_->setText("Done");
   setState(State::Done);
   cmdClose_->setFocus();
@@ -190,35 +194,79 @@ void FrmRun::closeEvent(QCloseEvent *event) {
 }
 
 void FrmRun::statusChanged(const std::string &status) {
-  lblStatus_->setText(QString::fromStdString(status));
+  status_ = QString::fromStdString(status);
+  changed_ = true;
 }
 
 void FrmRun::functionStarted(int16_t functionCount, const std::string &label) {
-  lblSQLStmCnt_->setText(counter(functionCount));
-  lblFunctionNo_->setText(QString::fromStdString(label));
-  lblRecordCnt_->setText("0");
+  functionCount_ = counter(functionCount);
+  functionLabel_ = QString::fromStdString(label);
+  records_ = 0;
+  changed_ = true;
 }
 
-void FrmRun::recordCountChanged(int64_t records) { lblRecordCnt_->setText(counter(records)); }
+void FrmRun::recordCountChanged(int64_t records) {
+  records_ = records;
+  changed_ = true;
+}
 
-void FrmRun::processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void FrmRun::processEvents() {
+  if (!pacer_.due())
+    return;
+  showProgress();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
-void FrmRun::showError(const std::string &text) { ShowErrorMessage(text, this); }
+void FrmRun::showError(const std::string &text) {
+  showProgress();
+  ShowErrorMessage(text, this);
+}
 
 void FrmRun::lineLogged(const std::string &text) {
   const QString line = QString::fromStdString(text);
-  if (logBox_.append(text))
-    txtLogInfo_->setPlainText(line);
-  else
-    txtLogInfo_->appendPlainText(line);
-  txtLogInfo_->moveCursor(QTextCursor::End);
-  txtLogInfo_->verticalScrollBar()->setValue(txtLogInfo_->verticalScrollBar()->maximum());
-  txtLogInfo_->horizontalScrollBar()->setValue(0); // the newest line in view from its start
+  if (logBox_.append(text)) {
+    logStartsOver_ = true;
+    newLines_ = line;
+  } else {
+    if (!newLines_.isEmpty())
+      newLines_ += '\n';
+    newLines_ += line;
+  }
+  changed_ = true;
 }
 
-void FrmRun::errorCountChanged(int16_t errorCount) { lblErrorCnt_->setText(counter(errorCount)); }
+void FrmRun::errorCountChanged(int16_t errorCount) {
+  errorCount_ = errorCount;
+  changed_ = true;
+}
+
+void FrmRun::showProgress() {
+  if (!changed_)
+    return;
+  changed_ = false;
+  if (!status_.isEmpty())
+    lblStatus_->setText(status_);
+  if (!functionCount_.isEmpty()) {
+    lblSQLStmCnt_->setText(functionCount_);
+    lblFunctionNo_->setText(functionLabel_);
+  }
+  lblRecordCnt_->setText(counter(records_));
+  lblErrorCnt_->setText(counter(errorCount_));
+  if (logStartsOver_)
+    txtLogInfo_->setPlainText(newLines_);
+  else if (!newLines_.isEmpty())
+    txtLogInfo_->appendPlainText(newLines_);
+  if (logStartsOver_ || !newLines_.isEmpty()) {
+    txtLogInfo_->moveCursor(QTextCursor::End);
+    txtLogInfo_->verticalScrollBar()->setValue(txtLogInfo_->verticalScrollBar()->maximum());
+    txtLogInfo_->horizontalScrollBar()->setValue(0); // the newest line in view from its start
+  }
+  newLines_.clear();
+  logStartsOver_ = false;
+}
 
 bool FrmRun::requestLogin(int dataSourceIndex, DataSource &, Connection &connection) {
+  showProgress();
   try {
     workspace_.loginDataSourceIndex = static_cast<int16_t>(dataSourceIndex);
     FrmLogin login(workspace_, this);

@@ -47,6 +47,9 @@ TEST_F(RunDialogTest, LoadsReadyAndRunsAtOnceWithoutParameters) {
   FrmRun dialog(workspace, workspace.definition.script);
   dialog.show();
   EXPECT_EQ(dialog.windowTitle(), "Run Report");
+  // The report is shown by the desktop's program for its type, not by a named one.
+  EXPECT_EQ(dialog.findChild<QCheckBox *>("chkDispReport")->text(),
+            "&Display the report when done");
   EXPECT_EQ(text(dialog, "lblStatus"), "Ready");
   EXPECT_EQ(text(dialog, "lblSQLStmCnt"), "0");
   EXPECT_EQ(text(dialog, "lblErrorCnt"), "0");
@@ -71,6 +74,32 @@ TEST_F(RunDialogTest, LoadsReadyAndRunsAtOnceWithoutParameters) {
   EXPECT_EQ(buttons(dialog), "001");
   QTest::keyClick(&dialog, Qt::Key_Escape);
   EXPECT_FALSE(dialog.isVisible());
+}
+
+// A function whose header fails is never dispatched: it counts as an error, not as one of the
+// SQLs run, and the function shown stays the last one dispatched. Its header is logged as far as
+// it was read, up to the value that failed.
+TEST_F(RunDialogTest, AFunctionFailingOnItsHeaderIsAnErrorButNotARunFunction) {
+  load(makeReport("@1=EXECSQL()\r\nselect 1\r\n@2=EXECSQL(CONNECT=2)\r\nselect 2\r\n"));
+  FrmRun dialog(workspace, workspace.definition.script);
+  dialog.show();
+  dialog.start();
+  EXPECT_EQ(text(dialog, "lblSQLStmCnt"), "1");
+  EXPECT_EQ(text(dialog, "lblFunctionNo"), "1");
+  EXPECT_EQ(text(dialog, "lblErrorCnt"), "1");
+  const QString box = log(dialog);
+  EXPECT_TRUE(box.contains("[2]    EXECSQL(CONNECT=2\nError: Connection error in [2]. Can not find "
+                           "data source \"2\".\n"))
+      << box.toStdString();
+  EXPECT_FALSE(box.contains("select 2"));
+  EXPECT_FALSE(box.contains("[2]    Success.") || box.contains("[2]    Failure."));
+
+  FrmRun second(workspace, "@only=EXECSQL(CONNECT=nowhere)\r\nselect 1\r\n");
+  second.show();
+  second.start();
+  EXPECT_EQ(text(second, "lblSQLStmCnt"), "0");
+  EXPECT_EQ(text(second, "lblFunctionNo"), "");
+  EXPECT_EQ(text(second, "lblErrorCnt"), "1");
 }
 
 TEST_F(RunDialogTest, EscAndCloseAreIgnoredDuringARunAndNoLetsItContinue) {
@@ -159,11 +188,56 @@ TEST_F(RunDialogTest, TheLogBoxStartsOverBeforeItReaches310000Characters) {
   const std::string a(150000, 'a'), b(150000, 'b'), c(10, 'c');
   dialog.lineLogged(a);
   dialog.lineLogged(b); // 150002 + 150000 + 2 < 310000
+  dialog.showProgress();
   EXPECT_EQ(log(dialog).size(), 300001);
   dialog.lineLogged(std::string(9994, 'x')); // 300004 + 9994 + 2 reaches the limit
+  dialog.showProgress();
   EXPECT_EQ(log(dialog), QString(9994, 'x'));
   dialog.lineLogged(c);
+  dialog.showProgress();
   EXPECT_EQ(log(dialog), QString(9994, 'x') + "\n" + QString::fromStdString(c));
+  // The box starts over even when the line that fills it was never shown.
+  dialog.lineLogged(a);
+  dialog.lineLogged(b); // 10008 + 150002 + 150002 reaches the limit
+  dialog.lineLogged(c);
+  dialog.showProgress();
+  EXPECT_EQ(log(dialog), QString::fromStdString(b + "\n" + c));
+}
+
+// What the engine reports is shown at the first yield, then at most every 50 ms, and always
+// when the run ends, however often the engine yields in between.
+TEST_F(RunDialogTest, UpdatesAreShownAtMostTwentyTimesASecond) {
+  FrmRun dialog(workspace, "");
+  dialog.show();
+  dialog.functionStarted(1, "sales");
+  dialog.lineLogged("one");
+  dialog.recordCountChanged(1);
+  dialog.processEvents();
+  EXPECT_EQ(log(dialog), "one");
+  EXPECT_EQ(text(dialog, "lblRecordCnt"), "1");
+  EXPECT_EQ(text(dialog, "lblFunctionNo"), "sales");
+  for (int record = 2; record <= 2000; ++record) {
+    dialog.recordCountChanged(record);
+    dialog.processEvents(); // a record every few microseconds: none of these is due
+  }
+  dialog.lineLogged("two");
+  dialog.errorCountChanged(3);
+  dialog.processEvents();
+  EXPECT_EQ(log(dialog), "one");
+  EXPECT_EQ(text(dialog, "lblRecordCnt"), "1");
+  QTest::qWait(60);
+  dialog.processEvents();
+  EXPECT_EQ(log(dialog), "one\ntwo");
+  EXPECT_EQ(text(dialog, "lblRecordCnt"), "2,000");
+  EXPECT_EQ(text(dialog, "lblErrorCnt"), "3");
+
+  // A run whose last records came just after an update still ends with its final counts.
+  load(makeReport(kScript));
+  FrmRun run(workspace, workspace.definition.script);
+  run.show();
+  run.start();
+  EXPECT_EQ(text(run, "lblSQLStmCnt"), "2");
+  EXPECT_TRUE(log(run).endsWith("Close the log file.")) << log(run).toStdString();
 }
 
 } // namespace
