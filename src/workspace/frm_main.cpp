@@ -16,6 +16,7 @@
 #include "workspace/help_viewer.h"
 #include "workspace/product_links.h"
 #include "workspace/script_text_edit.h"
+#include "workspace/toolbar_icons.h"
 #include "workspace/window_placement.h"
 
 #include <QAction>
@@ -205,7 +206,14 @@ void FrmMain::buildToolbar() {
       separator->setObjectName("|" + key);
       buttons_["|" + key] = separator;
     }
-    const QIcon icon = QIcon::fromTheme(spec.theme, style()->standardIcon(spec.fallback));
+    // Start and Template have pictures of their own: the themes' ones look disabled.
+    const bool dark = isDarkPalette(palette());
+    const bool own = key == "Start" || key == "Template";
+    const QIcon picture = key == "Start" ? startIcon(dark)
+                          : key == "Template"
+                              ? templateIcon(dark)
+                              : QIcon::fromTheme(spec.theme, style()->standardIcon(spec.fallback));
+    const QIcon icon = toolbarIcon(picture, tlbMain_->iconSize().width(), palette(), !own);
     QAction *button = tlbMain_->addAction(icon, spec.tooltip);
     button->setObjectName("tlb" + key);
     button->setData(key);
