@@ -74,6 +74,6 @@ echo "brevant -C:             ${best} s (best of $runs, process start to exit)"
 out=$(xvfb-run -a -s "-screen 0 1280x1024x24" "$bench" "$work/report.kvd" "$root/$build" 3)
 echo "$out"
 batch=$(awk '/^batch run in process/ { print $(NF-1) }' <<<"$out")
-dialog=$(awk '/^interactive run:/ { print $(NF-1) }' <<<"$out")
+dialog=$(awk '/^interactive run:/ { print $3 }' <<<"$out")
 echo "dialog / batch:         $(awk -v a="$dialog" -v b="$batch" 'BEGIN { printf "%.2f", a / b }') (in process; target <= 1.30)"
 echo "dialog / brevant -C:    $(awk -v a="$dialog" -v b="$best" 'BEGIN { printf "%.2f", a / b }')"

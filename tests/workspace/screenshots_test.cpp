@@ -16,8 +16,12 @@
 #include "workspace/help_viewer.h"
 #include "workspace/script_text_edit.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QPainter>
 #include <QPixmap>
 #include <QTest>
+#include <QToolBar>
 
 namespace brevant {
 namespace {
@@ -102,6 +106,75 @@ TEST_F(Screenshots, EveryWindow) {
   HelpViewer help;
   help.showPage(BREVANT_BINARY_DIR "/help/tutorial.html");
   save(help, "help");
+}
+
+// The toolbar with every button enabled above the same toolbar with every button disabled.
+QImage toolbarStates(FrmMain &main) {
+  auto *bar = main.findChild<QToolBar *>("tlbMain");
+  for (QAction *action : bar->actions())
+    action->setVisible(true);
+  QImage states[2];
+  for (int disabled = 0; disabled < 2; ++disabled) {
+    for (QAction *action : bar->actions())
+      action->setEnabled(disabled == 0);
+    QTest::qWait(50);
+    states[disabled] = bar->grab().toImage();
+  }
+  QImage both(states[0].width(), states[0].height() * 2, QImage::Format_ARGB32);
+  both.fill(main.palette().color(QPalette::Window));
+  QPainter painter(&both);
+  painter.drawImage(0, 0, states[0]);
+  painter.drawImage(0, states[0].height(), states[1]);
+  return both;
+}
+
+TEST_F(Screenshots, ToolbarStatesEditorMarkAndUnlistedFileType) {
+  if (dir == nullptr)
+    GTEST_SKIP() << "set BREVANT_SCREENSHOT_DIR to take the pictures";
+  workspace.environment.programFolder = BREVANT_BINARY_DIR;
+  const std::string path = makeReport("@1=EXECSQL()\r\nselect 1\r\n");
+  const auto out = [&](const char *name) {
+    return QString::fromStdString(std::string(dir) + "/" + name + ".png");
+  };
+  {
+    FrmMain main(workspace);
+    main.resize(900, 420);
+    main.show();
+    main.OpenFile(path);
+    main.editor()->textBox()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(main.editor()->textBox(), " -- not saved yet");
+    // A window of its own inside the workspace, so that its title with the mark is in view.
+    main.editor()->parentWidget()->showNormal();
+    main.editor()->parentWidget()->setGeometry(20, 10, 560, 260);
+    save(main, "editor-modified");
+    toolbarStates(main).save(out("toolbar-default"));
+
+    workspace.definition.ReportFileType = "xlOpenXMLWorkbook";
+    FrmConfiguration configuration(workspace, &main);
+    save(configuration, "configuration-unlisted-type");
+    configuration.hide();
+  }
+
+  const QPalette before = QApplication::palette();
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+  dark.setColor(QPalette::WindowText, QColor(0xe6, 0xe6, 0xe6));
+  dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+  dark.setColor(QPalette::ButtonText, QColor(0xe6, 0xe6, 0xe6));
+  dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+  dark.setColor(QPalette::Text, QColor(0xe6, 0xe6, 0xe6));
+  dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+  dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
+  QApplication::setPalette(dark);
+  {
+    FrmMain main(workspace);
+    main.resize(900, 420);
+    main.show();
+    main.OpenFile(path);
+    QTest::qWait(150);
+    toolbarStates(main).save(out("toolbar-dark"));
+  }
+  QApplication::setPalette(before);
 }
 
 } // namespace
