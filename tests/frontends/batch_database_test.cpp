@@ -78,9 +78,13 @@ struct Server {
   const char *name;
   const char *prefix; // of the variables its starter exports
   const char *slowQuery;
+  const char *typesQuery; // a whole number, a decimal, a date, a Null and 20,000 characters
 };
-const Server kServers[] = {{"PostgreSQL", "BREVANT_PG", "select 1 from pg_sleep(2)"},
-                           {"MariaDB", "BREVANT_MARIADB", "select sleep(2)"}};
+const Server kServers[] = {
+    {"PostgreSQL", "BREVANT_PG", "select 1 from pg_sleep(2)",
+     "select 42, 1234.50::numeric(12,2), date '2024-03-05', null::text, repeat('x', 20000)"},
+    {"MariaDB", "BREVANT_MARIADB", "select sleep(2)",
+     "select 42, cast(1234.50 as decimal(12,2)), date '2024-03-05', null, repeat('x', 20000)"}};
 
 class BatchServer : public BatchDatabase, public ::testing::WithParamInterface<Server> {
 protected:
@@ -135,6 +139,26 @@ TEST_P(BatchServer, CommandLineLoginOverridesTheStoredOne) {
   EXPECT_TRUE(logHas("Connect to database successfully. DSN=" + dsn + "\xEF\xBC\x8C USER=" + user));
   // The override lives for the run only: the definition file still holds the stored login.
   EXPECT_NE(readBytes(file("report.kvd")).find("User1=nobody"), std::string::npos);
+}
+
+TEST_P(BatchServer, TypesNullsAndLongTextReachTheReportAndFailuresCarryTheServersMessage) {
+  definition("Name1=" + dsn + "\r\nUser1=" + user + "\r\nPassword1=" + password,
+             "@1=REPORT(SHEET=1 CELL=A2,B2,C2,D2,E2 TYPE=FIX)\r\n" +
+                 std::string(GetParam().typesQuery) +
+                 "\r\n\r\n@2=EXECSQL()\r\ninsert into no_such_table values (1)\r\n");
+  EXPECT_EQ(brevant("report.kvd -C", environment()), 1) << lastOutput;
+  EXPECT_TRUE(logHas("[1]    Success."));
+  EXPECT_TRUE(logHas("[2]    Failure."));
+  bool serverMessage = false;
+  for (const std::string &line : logLines("run.log"))
+    if (line.rfind("Error Info: ", 0) == 0 && line.find("no_such_table") != std::string::npos)
+      serverMessage = true;
+  EXPECT_TRUE(serverMessage) << readBytes(file("run.log"));
+  EXPECT_EQ(python("import openpyxl\nws = openpyxl.load_workbook(" + pyString(file("r.xlsx")) +
+                   ").worksheets[0]\n"
+                   "print(repr(ws['A2'].value), repr(ws['B2'].value), ws['C2'].value, "
+                   "ws['C2'].is_date, repr(ws['D2'].value), len(ws['E2'].value))"),
+            "42 1234.5 2024-03-05 00:00:00 True None 20000\n");
 }
 
 // Logins from BREVANT_USER<n> / BREVANT_PASSWORD<n>: data source 2 here, with a wrong stored login
