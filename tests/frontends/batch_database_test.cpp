@@ -86,6 +86,9 @@ const Server kServers[] = {
     {"MariaDB", "BREVANT_MARIADB", "select sleep(2)",
      "select 42, cast(1234.50 as decimal(12,2)), date '2024-03-05', null, repeat('x', 20000)"}};
 
+// Names the server in the test's name and messages, not its bytes.
+void PrintTo(const Server &server, std::ostream *out) { *out << server.name; }
+
 class BatchServer : public BatchDatabase, public ::testing::WithParamInterface<Server> {
 protected:
   void SetUp() override {
