@@ -22,8 +22,11 @@ bool allDigits(const std::string &text) {
 
 } // namespace
 
-CommandLine parseCommandLine(const std::vector<std::string> &arguments) {
+CommandLine
+parseCommandLine(const std::vector<std::string> &arguments,
+                 const std::array<CommandLineLogin, kMaxDataSources + 1> &startingLogins) {
   CommandLine line;
+  line.logins = startingLogins;
   if (arguments.empty())
     return line;
   if (arguments[0] == "--help" || arguments[0] == "-h") {
@@ -86,6 +89,8 @@ std::string usageText() {
          "  -U[n] user  the login user of data source n (1 when n is left out)\n"
          "  -P[n] pass  the login password of data source n\n"
          "  values      the values of the report's parameters 1 to 10, in order\n"
+         "  --help      this text;  --version  the program's version\n"
+         "Logins may also come from the environment: BREVANT_USER<n>, BREVANT_PASSWORD<n>.\n"
          "Exit status: 0 the run logged no error, 1 it logged errors, 2 it could not start.\n";
 }
 

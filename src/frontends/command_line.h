@@ -22,8 +22,12 @@ struct CommandLine {
   bool version = false;            // --version (only as the first argument)
 };
 
-// `arguments` are the program's arguments without the program name.
-CommandLine parseCommandLine(const std::vector<std::string> &arguments);
+// `arguments` are the program's arguments without the program name. `startingLogins` are the
+// logins known before the command line is read (from the environment); -U<n> and -P<n> replace
+// their user or password.
+CommandLine
+parseCommandLine(const std::vector<std::string> &arguments,
+                 const std::array<CommandLineLogin, kMaxDataSources + 1> &startingLogins = {});
 
 std::string usageText();
 

@@ -7,6 +7,8 @@
 #include "engine/product_info.h"
 #include "engine/run_driver.h"
 #include "frontends/command_line.h"
+#include "frontends/environment_logins.h"
+#include "frontends/resource_folder.h"
 #include "settings/app_settings.h"
 
 #include <cstdio>
@@ -43,7 +45,8 @@ std::string programFolder() { return executablePath().parent_path().string(); }
 std::string startupErrorLogPath() {
   const std::string name = executablePath().filename().string() + ".log";
   const std::string folder = programFolder();
-  if (access(folder.c_str(), W_OK) == 0)
+  // An installed program (its files under ../share) does not write into its bin/ folder.
+  if (resourceFolderFor(folder) == folder && access(folder.c_str(), W_OK) == 0)
     return folder + "/" + name;
   std::string state;
   if (const char *xdg = std::getenv("XDG_STATE_HOME"); xdg != nullptr && *xdg != '\0')
@@ -57,7 +60,8 @@ std::string startupErrorLogPath() {
 }
 
 int Startup(const std::vector<std::string> &arguments, InteractiveStart interactive) {
-  const CommandLine line = parseCommandLine(arguments);
+  const CommandLine line = parseCommandLine(arguments, environmentLogins(&std::getenv));
+  forgetEnvironmentPasswords();
   if (line.help) {
     std::cout << usageText();
     return kExitClean;
@@ -70,7 +74,7 @@ int Startup(const std::vector<std::string> &arguments, InteractiveStart interact
   }
   ProgramEnvironment environment;
   environment.settings = loadAppSettings();
-  environment.programFolder = programFolder();
+  environment.programFolder = resourceFolderFor(programFolder());
   environment.fileTypes = loadFileTypeTable(joinPath(environment.programFolder, "kvdconv.cfg"));
 
   if (!line.batch) {

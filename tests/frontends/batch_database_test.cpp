@@ -3,7 +3,15 @@
 
 #include "cipher/password_cipher.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
 
 namespace brevant::testing {
 namespace {
@@ -64,16 +72,33 @@ TEST_F(BatchDatabase, LockedDatabaseFailsTheStatementWithinTheCommandTimeout) {
   EXPECT_TRUE(logHas("Close the log file."));
 }
 
-// The private server that scripts/test starts; skipped when it is not there.
-class BatchPostgres : public BatchDatabase {
+// The private servers that scripts/test starts (tests/support/start-*.sh), each through its
+// Debian ODBC driver; a server that is not there is skipped.
+struct Server {
+  const char *name;
+  const char *prefix; // of the variables its starter exports
+  const char *slowQuery;
+  const char *typesQuery; // a whole number, a decimal, a date, a Null and 20,000 characters
+};
+const Server kServers[] = {
+    {"PostgreSQL", "BREVANT_PG", "select 1 from pg_sleep(2)",
+     "select 42, 1234.50::numeric(12,2), date '2024-03-05', null::text, repeat('x', 20000)"},
+    {"MariaDB", "BREVANT_MARIADB", "select sleep(2)",
+     "select 42, cast(1234.50 as decimal(12,2)), date '2024-03-05', null, repeat('x', 20000)"}};
+
+// Names the server in the test's name and messages, not its bytes.
+void PrintTo(const Server &server, std::ostream *out) { *out << server.name; }
+
+class BatchServer : public BatchDatabase, public ::testing::WithParamInterface<Server> {
 protected:
   void SetUp() override {
-    if (std::getenv("BREVANT_PG_DSN") == nullptr)
-      GTEST_SKIP() << "no PostgreSQL server (run through scripts/test)";
+    const std::string prefix = GetParam().prefix;
+    if (std::getenv((prefix + "_DSN").c_str()) == nullptr)
+      GTEST_SKIP() << "no " << GetParam().name << " server (run through scripts/test)";
     BatchDatabase::SetUp();
-    dsn = std::getenv("BREVANT_PG_DSN");
-    user = std::getenv("BREVANT_PG_USER");
-    password = std::getenv("BREVANT_PG_PASSWORD");
+    dsn = std::getenv((prefix + "_DSN").c_str());
+    user = std::getenv((prefix + "_USER").c_str());
+    password = std::getenv((prefix + "_PASSWORD").c_str());
   }
   std::string environment() const {
     std::string env;
@@ -85,7 +110,12 @@ protected:
   std::string dsn, user, password;
 };
 
-TEST_F(BatchPostgres, EncipheredPasswordFromTheDefinition) {
+INSTANTIATE_TEST_SUITE_P(Servers, BatchServer, ::testing::ValuesIn(kServers),
+                         [](const ::testing::TestParamInfo<Server> &info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST_P(BatchServer, EncipheredPasswordFromTheDefinition) {
   definition("EncryptPassword=Y\r\nName1=" + dsn + "\r\nUser1=" + user +
                  "\r\nPassword1=" + EncodeStoredPassword(password, user),
              "@1=NAME(NAME=Answer)\r\nselect 6 * 7\r\n");
@@ -97,7 +127,7 @@ TEST_F(BatchPostgres, EncipheredPasswordFromTheDefinition) {
             "42\n");
 }
 
-TEST_F(BatchPostgres, CommandLineLoginOverridesTheStoredOne) {
+TEST_P(BatchServer, CommandLineLoginOverridesTheStoredOne) {
   definition("EncryptPassword=Y\r\nName1=" + dsn +
                  "\r\nUser1=nobody\r\nPassword1=" + EncodeStoredPassword("wrong", "nobody"),
              "@1=NAME(NAME=Answer)\r\nselect 1\r\n");
@@ -112,6 +142,144 @@ TEST_F(BatchPostgres, CommandLineLoginOverridesTheStoredOne) {
   EXPECT_TRUE(logHas("Connect to database successfully. DSN=" + dsn + "\xEF\xBC\x8C USER=" + user));
   // The override lives for the run only: the definition file still holds the stored login.
   EXPECT_NE(readBytes(file("report.kvd")).find("User1=nobody"), std::string::npos);
+}
+
+TEST_P(BatchServer, TypesNullsAndLongTextReachTheReportAndFailuresCarryTheServersMessage) {
+  definition("Name1=" + dsn + "\r\nUser1=" + user + "\r\nPassword1=" + password,
+             "@1=REPORT(SHEET=1 CELL=A2,B2,C2,D2,E2 TYPE=FIX)\r\n" +
+                 std::string(GetParam().typesQuery) +
+                 "\r\n\r\n@2=EXECSQL()\r\ninsert into no_such_table values (1)\r\n");
+  EXPECT_EQ(brevant("report.kvd -C", environment()), 1) << lastOutput;
+  EXPECT_TRUE(logHas("[1]    Success."));
+  EXPECT_TRUE(logHas("[2]    Failure."));
+  bool serverMessage = false;
+  for (const std::string &line : logLines("run.log"))
+    if (line.rfind("Error Info: ", 0) == 0 && line.find("no_such_table") != std::string::npos)
+      serverMessage = true;
+  EXPECT_TRUE(serverMessage) << readBytes(file("run.log"));
+  EXPECT_EQ(python("import openpyxl\nws = openpyxl.load_workbook(" + pyString(file("r.xlsx")) +
+                   ").worksheets[0]\n"
+                   "print(repr(ws['A2'].value), repr(ws['B2'].value), ws['C2'].value, "
+                   "ws['C2'].is_date, repr(ws['D2'].value), len(ws['E2'].value))"),
+            "42 1234.5 2024-03-05 00:00:00 True None 20000\n");
+}
+
+// Logins from BREVANT_USER<n> / BREVANT_PASSWORD<n>: data source 2 here, with a wrong stored login
+// and a first data source that needs none.
+TEST_P(BatchServer, EnvironmentLoginsActLikeTheCommandLineAndYieldToIt) {
+  makeDatabase("local.db", "create table t (x integer);");
+  definition(
+      "EncryptPassword=Y\r\nName1=local\r\nConnectionString1=Driver=SQLite3;Database=local.db"
+      "\r\nName2=" +
+          dsn + "\r\nUser2=nobody\r\nPassword2=" + EncodeStoredPassword("wrong", "nobody"),
+      "@1=NAME(CONNECT=2 NAME=Answer)\r\nselect 7\r\n");
+  const std::string login =
+      "BREVANT_USER2=" + shellQuote(user) + " BREVANT_PASSWORD2=" + shellQuote(password) + " ";
+  EXPECT_EQ(brevant("report.kvd -C", environment() + login), 0) << lastOutput;
+  EXPECT_TRUE(logHas("Connect to database successfully. DSN=" + dsn + "\xEF\xBC\x8C USER=" + user));
+
+  // -U2 replaces the user only; the password still comes from the environment.
+  EXPECT_EQ(brevant("report.kvd -C -U2 intruder", environment() + login), 1);
+  EXPECT_TRUE(
+      logHas("Error: Failed to connect to database. DSN=" + dsn + "\xEF\xBC\x8C USER=intruder"));
+  EXPECT_EQ(brevant("report.kvd -C -U2 " + shellQuote(user),
+                    environment() +
+                        "BREVANT_USER2=intruder BREVANT_PASSWORD2=" + shellQuote(password) + " "),
+            0)
+      << lastOutput;
+
+  // A password alone names the data source, as -P2 alone does: its user is then empty.
+  EXPECT_EQ(brevant("report.kvd -C", environment() + "BREVANT_PASSWORD2=" + shellQuote(password)),
+            1);
+  EXPECT_TRUE(logHas("Error: Failed to connect to database. DSN=" + dsn));
+  // Data source 1 may be given without its number.
+  definition("Name1=" + dsn, "@1=NAME(NAME=Answer)\r\nselect 7\r\n");
+  EXPECT_EQ(brevant("report.kvd -C", environment() + "BREVANT_USER=" + shellQuote(user) +
+                                         " BREVANT_PASSWORD=" + shellQuote(password)),
+            0)
+      << lastOutput;
+}
+
+// The pids of `root` and of every process below it.
+std::vector<pid_t> processTree(pid_t root) {
+  std::map<pid_t, pid_t> parents;
+  for (const auto &entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename();
+    if (name.find_first_not_of("0123456789") != std::string::npos)
+      continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line))
+      continue;
+    const size_t close = line.rfind(')'); // the command name may hold blanks and parentheses
+    if (close == std::string::npos)
+      continue;
+    std::istringstream rest(line.substr(close + 2));
+    char state;
+    pid_t parent = 0;
+    rest >> state >> parent;
+    parents[std::stoi(name)] = parent;
+  }
+  std::vector<pid_t> tree;
+  for (const auto &[pid, parent] : parents) {
+    for (pid_t p = pid; p > 1; p = parents.count(p) ? parents[p] : 0)
+      if (p == root) {
+        tree.push_back(pid);
+        break;
+      }
+  }
+  return tree;
+}
+
+std::string commandLineOf(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Every login from the environment: while the run waits on a slow query, neither the program nor
+// anything it started shows the password in its command line.
+TEST_P(BatchServer, EnvironmentPasswordIsInNoCommandLine) {
+  definition("Name1=" + dsn,
+             "@1=NAME(NAME=Answer)\r\n" + std::string(GetParam().slowQuery) + "\r\n");
+  std::vector<std::string> environment;
+  for (char **e = environ; *e != nullptr; ++e)
+    environment.emplace_back(*e);
+  environment.push_back("BREVANT_USER1=" + user);
+  environment.push_back("BREVANT_PASSWORD1=" + password);
+  environment.push_back("BREVANT_SETTINGS=" + file("settings.reg"));
+  std::vector<char *> envp;
+  for (std::string &e : environment)
+    envp.push_back(e.data());
+  envp.push_back(nullptr);
+  std::string program = BREVANT_BINARY_DIR "/brevant", definitionFile = file("report.kvd"),
+              batch = "-C";
+  char *argv[] = {program.data(), definitionFile.data(), batch.data(), nullptr};
+
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int devNull = open("/dev/null", O_RDWR);
+    dup2(devNull, 1);
+    dup2(devNull, 2);
+    execve(argv[0], argv, envp.data());
+    _exit(127);
+  }
+  int seen = 0;
+  int status = 0;
+  while (waitpid(child, &status, WNOHANG) == 0) {
+    for (const pid_t pid : processTree(child)) {
+      const std::string command = commandLineOf(pid);
+      if (command.find("report.kvd") != std::string::npos)
+        ++seen;
+      EXPECT_EQ(command.find(password), std::string::npos) << "pid " << pid << ": " << command;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << readBytes(file("run.log"));
+  EXPECT_GE(seen, 5) << "the run was too quick to be watched";
+  EXPECT_TRUE(logHas("Connect to database successfully. DSN=" + dsn + "\xEF\xBC\x8C USER=" + user));
+  EXPECT_EQ(readBytes(file("run.log")).find(password), std::string::npos);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // The batch run end to end: the real executable on files the tests make.
 #include "batch_fixture.h"
 
+#include "brevant_version.h"
+
 #include <filesystem>
 
 namespace brevant::testing {
@@ -8,7 +10,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char *kOpening[] = {"Brevant 1.0.0",
+constexpr const char *kOpening[] = {"Brevant " BREVANT_VERSION,
                                     "Copyright (C) 2026 Velkora. All rights reserved.",
                                     "Open log file successfully."};
 
@@ -354,7 +356,8 @@ TEST_F(Batch, ParserErrorsSkipOnlyTheirFunction) {
 
 TEST_F(Batch, HelpVersionAndInteractiveStart) {
   EXPECT_EQ(brevant("--version"), 0);
-  EXPECT_EQ(lastOutput.rfind("Brevant 1.0.0", 0), 0u);
+  // The version comes from project(VERSION) in CMakeLists.txt, as the package's does.
+  EXPECT_EQ(lastOutput.rfind("Brevant " BREVANT_VERSION "\n", 0), 0u);
   EXPECT_EQ(brevant("--help"), 0);
   EXPECT_NE(lastOutput.find("Usage: brevant"), std::string::npos);
   EXPECT_EQ(brevant("report.kvd", "-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM"), 2)

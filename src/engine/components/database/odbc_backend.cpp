@@ -4,11 +4,14 @@
 #include "engine/components/database/database_error.h"
 #include "engine/components/database/odbc_diagnostics.h"
 #include "engine/components/database/odbc_fetch.h"
+#include "engine/components/database/odbc_statement_watchdog.h"
 
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace brevant {
@@ -58,11 +61,16 @@ void check(SQLRETURN rc, SQLHSTMT stmt, const char *operation, bool noDataIsSucc
 
 void runStatement(SQLHDBC dbc, SQLHSTMT stmt, const std::string &sql, int commandTimeout) {
   (void)dbc;
-  if (commandTimeout >= 0)
-    SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT,
-                   reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(commandTimeout)), 0);
+  std::optional<OdbcStatementWatchdog> watchdog;
+  if (setQueryTimeoutNeedsWatchdog(stmt, commandTimeout))
+    watchdog.emplace(stmt, commandTimeout);
   std::vector<SQLWCHAR> text = wide(sql);
-  check(SQLExecDirectW(stmt, text.data(), SQL_NTS), stmt, "Executing the statement", true);
+  const SQLRETURN rc = SQLExecDirectW(stmt, text.data(), SQL_NTS);
+  if (watchdog && watchdog->fired() && !SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
+    throw DatabaseError("The statement was cancelled after the command time-out of " +
+                        std::to_string(commandTimeout) + " s. " +
+                        odbcDiagnostics(SQL_HANDLE_STMT, stmt, ""));
+  check(rc, stmt, "Executing the statement", true);
 }
 
 } // namespace
