@@ -2,16 +2,21 @@
 # REPORT fill speed and memory: a variable fill of 1,000,000 records x 10 fields from SQLite
 # with COPYRANGE into an .xlsx template, end to end through `brevant report.kvd -C` (process start
 # to exit), against libxlsxwriter writing the same cells from the same query in a small C
-# program. Target: at most 2x its time, peak memory under 2 GB.
+# program. Target: at most 2x its time, peak memory under 2 GB. Every record block also carries a
+# formula (=D2*E2, copied with it) and the total row sums that column, so the run includes
+# computing 1,000,000 formulas and a SUM over them before the save.
 #   bench/report/run.sh [build folder]     (default: build-bench, configured here)
-# BREVANT_BENCH_ROWS changes the record count, BREVANT_BENCH_RUNS the runs (best one counts).
+# BREVANT_BENCH_ROWS changes the record count, BREVANT_BENCH_RUNS the runs (best one counts),
+# BREVANT_BENCH_WORK the scratch folder. BREVANT_BENCH_BEFORE=<another brevant executable> runs
+# it and ours alternately on the same report and prints the medians of both, to measure what a
+# change costs on a busy machine.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
 build=${1:-build-bench}
 rows=${BREVANT_BENCH_ROWS:-1000000}
 runs=${BREVANT_BENCH_RUNS:-3}
-work=/tmp/brevant-bench-report
+work=${BREVANT_BENCH_WORK:-/tmp/brevant-bench-report}
 mkdir -p "$work"
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBREVANT_GUI=OFF -DBREVANT_TESTS=OFF \
@@ -43,12 +48,14 @@ from openpyxl.styles import Font
 wb = openpyxl.Workbook()
 ws = wb.active
 for c, name in enumerate(["id", "region", "product", "qty", "price", "amount", "sold", "stamp",
-                          "flag", "note"], start=1):
+                          "flag", "note", "value"], start=1):
     ws.cell(1, c, name).font = Font(bold=True)
 for c in (5, 6):
     ws.cell(2, c).number_format = ws.cell(3, c).number_format = "#,##0.00"
+ws["K2"] = "=D2*E2"
 ws["A4"] = "Total"
 ws["E4"] = "=SUM(E2:E3)"
+ws["K4"] = "=SUM(K2:K3)"
 wb.save(sys.argv[1])
 PY
 cat >"$work/report.kvd" <<KVD
@@ -63,11 +70,28 @@ ReportFileName=report.xlsx
 LogFileName=report.log
 
 [SQL]
-@1=REPORT(SHEET=1 CELL=A2 RESERVE=2 COPYRANGE=A2:J2)
+@1=REPORT(SHEET=1 CELL=A2 RESERVE=2 COPYRANGE=A2:K2)
 SELECT * FROM facts
 KVD
 
 query="SELECT * FROM facts"
+if [[ -n "${BREVANT_BENCH_BEFORE:-}" ]]; then
+  # "seconds peak-KiB" of each run, before and after alternating, then the medians.
+  : >"$work/before.txt"
+  : >"$work/after.txt"
+  for _ in $(seq "$runs"); do
+    /usr/bin/time -a -o "$work/before.txt" -f "%e %M" "$BREVANT_BENCH_BEFORE" "$work/report.kvd" \
+      -C >/dev/null 2>&1
+    /usr/bin/time -a -o "$work/after.txt" -f "%e %M" "$brevant" "$work/report.kvd" -C \
+      >/dev/null 2>&1
+  done
+  grep -q "Success." "$work/report.log" || { cat "$work/report.log"; exit 1; }
+  median() { sort -n -k"$2" "$1" | awk -v k="$2" '{ v[NR] = $k } END { print v[int((NR + 1) / 2)] }'; }
+  for which in before after; do
+    echo "$which: median ${runs} runs $(median "$work/$which.txt" 1)s, peak $(( $(median "$work/$which.txt" 2) / 1024 )) MiB"
+  done
+  exit 0
+fi
 # "seconds peak-KiB" of the best of $runs runs of a command.
 best() {
   local best="" line

@@ -157,6 +157,8 @@ bool finishReportWorkbook(RunState &run) {
     return false;
   }
   run.log.logLine("Save the report file \"" + def.resolvedReportPath + "\".");
+  if (std::string warning = calculationWarning(book.lastCalculation()); !warning.empty())
+    run.log.logLine(warning);
 
   if (run.request.displayReport) {
     std::string why;

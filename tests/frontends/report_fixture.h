@@ -12,13 +12,15 @@ namespace brevant::testing {
 
 class ReportRun : public BatchRun {
 protected:
-  // A definition over data.db with template.xlsx, report.xlsx and run.log.
-  void definition(const std::string &script, const std::string &templateName = "template.xlsx") {
+  // A definition over data.db with template.xlsx, report.xlsx and run.log; `reportLines` may
+  // name another report file and its type.
+  void definition(const std::string &script, const std::string &templateName = "template.xlsx",
+                  const std::string &reportLines = "ReportFileName=report.xlsx") {
     write("report.kvd", "Quorvel Version 2.0\r\n[Data Source]\r\nName1=data\r\n"
                         "ConnectionString1=Driver=SQLite3;Database=data.db\r\n\r\n[File]\r\n"
                         "ReportTemplateFileName=" +
-                            templateName +
-                            "\r\nReportFileName=report.xlsx\r\nLogFileName=run.log\r\n\r\n"
+                            templateName + "\r\n" + reportLines +
+                            "\r\nLogFileName=run.log\r\n\r\n"
                             "[SQL]\r\n" +
                             script);
   }

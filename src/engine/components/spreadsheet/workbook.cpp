@@ -386,6 +386,9 @@ void Workbook::SaveAs(const std::string &path, std::optional<int> fileFormat) {
   if (!format)
     throw SpreadsheetError("The workbook engine cannot save in the file format " +
                            std::to_string(code) + ".");
+  // Every format carries the formulas' results: computed now, as the spreadsheet computes
+  // before it saves.
+  calculation_ = calculateWorkbook(*this, currentDateSerial(date1904_));
   if (format->kind == SaveKind::Workbook)
     saveWorkbook(path, code);
   else if (format->kind == SaveKind::Converted)
@@ -416,7 +419,7 @@ void Workbook::saveWorkbook(const std::string &path, int code) {
   bool recalc =
       app.Calculation() == xlCalculation::xlCalculationAutomatic || app.CalculateBeforeSave();
 
-  // Calculation: ask clients to recalculate, since formulas are saved without values.
+  // Calculation: the saved values are ours; clients still recalculate on opening.
   auto calcPr = child(root, "calcPr");
   if (!calcPr) {
     pugi::xml_node after;

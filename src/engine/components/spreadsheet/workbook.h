@@ -14,6 +14,7 @@
 
 #include "engine/components/spreadsheet/cells/shared_strings.h"
 #include "engine/components/spreadsheet/cells/styles.h"
+#include "engine/components/spreadsheet/formulas/workbook_calculation.h"
 #include "engine/components/spreadsheet/name.h"
 #include "engine/components/spreadsheet/package/package.h"
 #include "engine/components/spreadsheet/worksheet.h"
@@ -42,6 +43,8 @@ public:
   // for formats nothing here can write, and when the conversion fails.
   void SaveAs(const std::string &path, std::optional<int> fileFormat = std::nullopt);
   void Close();
+  // What the calculation before the last save left uncomputed.
+  const CalculationOutcome &lastCalculation() const { return calculation_; }
   int FileFormat() const { return fileFormat_; }
   const std::string &FullName() const { return path_; }
   Worksheet &ActiveSheet();
@@ -105,6 +108,7 @@ private:
   };
   std::vector<std::unique_ptr<ChartPart>> charts_;
   bool chartsLoaded_ = false;
+  CalculationOutcome calculation_;
 };
 
 } // namespace brevant

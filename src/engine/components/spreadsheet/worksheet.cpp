@@ -74,6 +74,32 @@ void appendInt(std::string &out, int64_t v) {
   out.append(buf, res.ptr);
 }
 
+// The <v> of a formula cell: its computed value, as its type writes it.
+void appendCachedValue(std::string &out, const Formula &f, std::string_view vOpen,
+                       std::string_view vClose) {
+  switch (f.cachedType) {
+  case CellType::Number:
+    out += vOpen;
+    appendNumber(out, f.cachedNumber);
+    break;
+  case CellType::Boolean:
+    out += vOpen;
+    out += f.cachedNumber != 0 ? '1' : '0';
+    break;
+  case CellType::String:
+    out += vOpen;
+    appendXstring(out, f.cachedText);
+    break;
+  case CellType::Error:
+    out += vOpen;
+    appendXmlEscaped(out, f.cachedText);
+    break;
+  default:
+    return;
+  }
+  out += vClose;
+}
+
 } // namespace
 
 Worksheet::Worksheet(Workbook &book, std::string name, std::string partName)
@@ -335,6 +361,19 @@ double Worksheet::columnWidth(int32_t column) {
     if (column >= c.first && column <= c.last && c.width >= 0)
       return c.width;
   return defaultColumnWidth_;
+}
+
+bool Worksheet::columnHidden(int32_t column) {
+  cells();
+  for (const auto &c : columns_)
+    if (column >= c.first && column <= c.last)
+      return c.hidden;
+  return false;
+}
+
+const std::vector<std::unique_ptr<SheetTable>> &Worksheet::tables() {
+  cells();
+  return features_->tables;
 }
 
 void Worksheet::writeValue(int32_t row, int32_t column, const Variant &value) {
@@ -694,8 +733,14 @@ void Worksheet::writePart(const std::function<void(std::string_view)> &out) {
         buf += vClose;
         break;
       case CellType::Formula: {
-        // No cached value: the workbook is recalculated when it is opened.
+        // The value computed before saving, typed; none when it could not be computed.
         const Formula &f = store.formula(c.index);
+        if (f.cachedType == CellType::String)
+          buf += " t=\"str\"";
+        else if (f.cachedType == CellType::Boolean)
+          buf += " t=\"b\"";
+        else if (f.cachedType == CellType::Error)
+          buf += " t=\"e\"";
         buf += fOpen;
         buf += f.attributes;
         if (f.text.empty()) {
@@ -705,6 +750,7 @@ void Worksheet::writePart(const std::function<void(std::string_view)> &out) {
           appendXmlEscaped(buf, f.text);
           buf += fClose;
         }
+        appendCachedValue(buf, f, vOpen.substr(1), vClose);
         break;
       }
       }

@@ -26,6 +26,7 @@ namespace brevant {
 class Workbook;
 class Drawing;
 struct SheetFeatures;
+struct SheetTable;
 
 class Worksheet {
 public:
@@ -109,6 +110,9 @@ public:
   Variant readValue(int32_t row, int32_t column);
   // The style a new cell at (row, column) starts with: the row's, else the column's.
   uint32_t defaultStyle(int32_t row, int32_t column);
+  bool columnHidden(int32_t column);
+  // The sheet's tables (their parts as documents).
+  const std::vector<std::unique_ptr<SheetTable>> &tables();
   // Column width in characters (the sheet default when the column has none).
   double columnWidth(int32_t column);
   // Streams the sheet part with the current cells.

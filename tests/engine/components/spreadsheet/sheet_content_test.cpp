@@ -79,17 +79,19 @@ protected:
   std::string path;
 };
 
-TEST_F(SheetContent, FormulasRowsAndSheetPartsAreCarriedWithoutCachedValues) {
+TEST_F(SheetContent, FormulasRowsAndSheetPartsAreCarriedWithFreshCachedValues) {
   Workbook &wb = app.Workbooks().Open(path);
   Worksheet &ws = wb.Worksheets("first");
   EXPECT_EQ(std::get<std::string>(ws.Range("A1").Value()), "inline");
   EXPECT_EQ(std::get<double>(ws.Range("B1").Value()), 8); // the value last calculated
   EXPECT_EQ(std::get<std::string>(ws.Range("C3").Value()), "#N/A");
   ws.Range("D4").setValue(1.5);
+  ws.Range("A3").setValue(5.0);
   std::string xml = savedSheet(wb, "xl/worksheets/sheet1.xml");
-  // A shared formula is written out cell by cell, so that every cell can move on its own.
-  EXPECT_NE(xml.find("<c r=\"B1\"><f>A3*2</f></c>"), std::string::npos) << xml;
-  EXPECT_NE(xml.find("<c r=\"B2\"><f>A4*2</f></c>"), std::string::npos);
+  // A shared formula is written out cell by cell, so that every cell can move on its own, each
+  // with the value computed before saving rather than the one the template last showed.
+  EXPECT_NE(xml.find("<c r=\"B1\"><f>A3*2</f><v>10</v></c>"), std::string::npos) << xml;
+  EXPECT_NE(xml.find("<c r=\"B2\"><f>A4*2</f><v>0</v></c>"), std::string::npos);
   EXPECT_EQ(xml.find("<v>8</v>"), std::string::npos);
   EXPECT_NE(xml.find("<row r=\"1\" ht=\"30\" customHeight=\"1\" x14ac:dyDescent=\"0.25\">"),
             std::string::npos);

@@ -111,7 +111,7 @@ std::string cellText(Workbook &book, CellStore &store, const Cell &c, bool &isNu
   else if (type == CellType::Error)
     text = errorTexts()[c.index];
   else if (type == CellType::Formula) {
-    // No calculation engine runs here: a formula shows the value it last had.
+    // The value computed before saving; empty when it could not be computed.
     const Formula &f = store.formula(c.index);
     type = f.cachedType;
     number = f.cachedNumber;

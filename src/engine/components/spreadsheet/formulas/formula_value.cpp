@@ -1,0 +1,32 @@
+#include "engine/components/spreadsheet/formulas/formula_value.h"
+
+#include <array>
+#include <cctype>
+
+namespace brevant {
+
+namespace {
+
+constexpr std::array<std::string_view, 10> kErrorTexts = {
+    "#NULL!", "#DIV/0!", "#VALUE!",       "#REF!",   "#NAME?",
+    "#NUM!",  "#N/A",    "#GETTING_DATA", "#SPILL!", "#CALC!"};
+
+} // namespace
+
+std::string_view errorText(FormulaError error) { return kErrorTexts[static_cast<size_t>(error)]; }
+
+std::optional<FormulaError> parseErrorText(std::string_view text) {
+  for (size_t i = 0; i < kErrorTexts.size(); ++i) {
+    std::string_view known = kErrorTexts[i];
+    if (known.size() != text.size())
+      continue;
+    bool same = true;
+    for (size_t k = 0; k < known.size() && same; ++k)
+      same = std::toupper(static_cast<unsigned char>(text[k])) == known[k];
+    if (same)
+      return static_cast<FormulaError>(i);
+  }
+  return std::nullopt;
+}
+
+} // namespace brevant

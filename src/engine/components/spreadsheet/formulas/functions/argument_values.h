@@ -1,0 +1,80 @@
+#pragma once
+// How functions read their arguments: one value from an argument (a reference to one cell, or
+// the cell of a row or column range that shares the formula's row or column), conversions
+// between numbers, texts and booleans, and walks over every value of references and arrays.
+//
+// The conversions differ by where a value comes from, as in the spreadsheet: a value typed as
+// an argument ("3", TRUE) is converted, while texts and booleans inside a reference or an
+// array are skipped by the aggregating functions (SUM, AVERAGE, ...).
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "engine/components/spreadsheet/formulas/function_call.h"
+
+namespace brevant::formulas {
+
+// A value or the error that took its place.
+template <class T> class Or {
+public:
+  Or(T value) : value_(std::move(value)) {}
+  Or(FormulaError error) : value_(error) {}
+  bool ok() const { return value_.index() == 0; }
+  const T &operator*() const { return std::get<0>(value_); }
+  const T *operator->() const { return &std::get<0>(value_); }
+  FormulaError error() const { return std::get<1>(value_); }
+
+private:
+  std::variant<T, FormulaError> value_;
+};
+
+// Where a value came from.
+enum class Origin : uint8_t { Direct, Reference, Array };
+
+// A scalar argument: a one-cell reference gives its cell; a one-column (one-row) range gives
+// the cell in the formula's row (column), #VALUE! when there is none; an array its first item.
+Scalar toScalar(FormulaContext &context, const FormulaValue &value);
+Scalar scalarArgument(const FunctionCall &call, size_t index);
+
+// Conversions of a single value as an argument gets it: a blank is 0, "" or FALSE; a text
+// must read as a number (or TRUE/FALSE) or gives #VALUE!; errors pass through.
+Or<double> toNumber(const Scalar &value, bool date1904 = false);
+Or<std::string> toText(const Scalar &value);
+Or<bool> toBoolean(const Scalar &value);
+
+Or<double> numberArgument(const FunctionCall &call, size_t index);
+// The number truncated toward zero (counts and positions: LEFT(x, 2.9) takes 2).
+Or<double> integerArgument(const FunctionCall &call, size_t index);
+Or<std::string> textArgument(const FunctionCall &call, size_t index);
+Or<bool> booleanArgument(const FunctionCall &call, size_t index);
+// The argument, or `fallback` when it is missing or left empty.
+Or<double> numberArgumentOr(const FunctionCall &call, size_t index, double fallback);
+Or<bool> booleanArgumentOr(const FunctionCall &call, size_t index, bool fallback);
+
+// Calls `visit` for every value of an argument: each non-empty cell of a reference, each item
+// of an array, or the scalar itself. `visit` returns false to stop.
+using ValueVisitor = std::function<bool(const Scalar &value, Origin origin)>;
+void forEachValue(FormulaContext &context, const FormulaValue &value, const ValueVisitor &visit);
+
+// The numbers of the arguments from `first` on, as SUM and its kin read them: numbers in
+// references and arrays (texts, booleans and blanks skipped), typed arguments converted. The
+// first error met wins.
+Or<std::vector<double>> collectNumbers(const FunctionCall &call, size_t first = 0);
+
+// A rectangle of values: a reference's one area read cell by cell, an array, or a scalar as a
+// 1x1 array. #VALUE! for a reference of several areas or sheets.
+Or<ScalarArray> toArray(FormulaContext &context, const FormulaValue &value);
+
+// The number of cells of a reference (all its areas and sheets).
+int64_t cellCount(const CellReference &reference);
+
+// A scalar as a function result.
+FormulaValue fromScalar(const Scalar &value);
+
+// A function result for a computed number: #NUM! when it is not finite.
+FormulaValue numberResult(double value);
+
+} // namespace brevant::formulas

@@ -1,0 +1,273 @@
+// Lookups: VLOOKUP, HLOOKUP, LOOKUP, MATCH, XMATCH, XLOOKUP, INDEX, CHOOSE.
+
+#include <cmath>
+
+#include "engine/components/spreadsheet/formulas/functions/function_families.h"
+#include "engine/components/spreadsheet/formulas/functions/lookup_table.h"
+#include "engine/components/spreadsheet/formulas/functions/value_compare.h"
+
+namespace brevant::formulas {
+namespace {
+
+// The lookup value: a scalar that is not an error.
+Or<Scalar> lookupValue(const FunctionCall &call, size_t index) {
+  Scalar v = scalarArgument(call, index);
+  if (const auto *e = std::get_if<FormulaError>(&v))
+    return *e;
+  if (std::holds_alternative<Blank>(v))
+    return Scalar{0.0};
+  return v;
+}
+
+// VLOOKUP and HLOOKUP: the value in line `index` of the table at the position where the first
+// line holds the lookup value.
+template <bool Vertical> FormulaValue tableLookup(const FunctionCall &call) {
+  auto wanted = lookupValue(call, 0);
+  if (!wanted.ok())
+    return wanted.error();
+  auto table = LookupTable::of(call.context(), call.argument(1));
+  if (!table.ok())
+    return table.error();
+  auto index = integerArgument(call, 2);
+  if (!index.ok())
+    return index.error();
+  auto approximate = booleanArgumentOr(call, 3, true);
+  if (!approximate.ok())
+    return approximate.error();
+  if (*index < 1)
+    return FormulaError::Value;
+  if (*index > (Vertical ? table->columns() : table->rows()))
+    return FormulaError::Ref;
+  LookupLine first(*table, Vertical, 0);
+  auto found = *approximate ? first.findSorted(call.context(), *wanted)
+                            : first.findExact(call.context(), *wanted, true);
+  if (!found)
+    return FormulaError::NA;
+  auto line = static_cast<int32_t>(*index) - 1;
+  return fromScalar(Vertical ? table->at(*found, line) : table->at(line, *found));
+}
+
+// A one-row or one-column table as a line; nullopt for a table of several of both.
+std::optional<LookupLine> vectorOf(const LookupTable &table) {
+  if (table.columns() == 1)
+    return LookupLine(table, true, 0);
+  if (table.rows() == 1)
+    return LookupLine(table, false, 0);
+  return std::nullopt;
+}
+
+FormulaValue match(const FunctionCall &call) {
+  auto wanted = lookupValue(call, 0);
+  if (!wanted.ok())
+    return wanted.error();
+  auto table = LookupTable::of(call.context(), call.argument(1));
+  if (!table.ok())
+    return table.error();
+  auto type = numberArgumentOr(call, 2, 1);
+  if (!type.ok())
+    return type.error();
+  auto line = vectorOf(*table);
+  if (!line)
+    return FormulaError::NA;
+  std::optional<int32_t> found;
+  if (*type == 0)
+    found = line->findExact(call.context(), *wanted, true);
+  else
+    found = line->findSorted(call.context(), *wanted, *type < 0);
+  if (!found)
+    return FormulaError::NA;
+  return static_cast<double>(*found + 1);
+}
+
+// XMATCH and XLOOKUP's search: match mode 0 exact, -1 exact or next smaller, 1 exact or next
+// larger, 2 wildcards; search mode 1 first to last, -1 last to first, 2 and -2 binary search
+// over ascending and descending data.
+Or<std::optional<int32_t>> xSearch(const FunctionCall &call, const LookupLine &line,
+                                   const Scalar &wanted, size_t modeArgument) {
+  auto matchMode = numberArgumentOr(call, modeArgument, 0);
+  if (!matchMode.ok())
+    return matchMode.error();
+  auto searchMode = numberArgumentOr(call, modeArgument + 1, 1);
+  if (!searchMode.ok())
+    return searchMode.error();
+  int m = static_cast<int>(std::trunc(*matchMode));
+  int s = static_cast<int>(std::trunc(*searchMode));
+  if (m < -1 || m > 2 || (s != 1 && s != -1 && s != 2 && s != -2))
+    return FormulaError::Value;
+  FormulaContext &context = call.context();
+  if (s == 2 || s == -2) {
+    if (m == 2)
+      return FormulaError::Value;
+    auto found = line.findSorted(context, wanted, s == -2);
+    if (found && sameValue(line.at(*found), wanted))
+      return found;
+    if (m == 0)
+      return std::optional<int32_t>();
+    return line.findNearest(context, wanted, m == -1, false);
+  }
+  if (m == 0 || m == 2)
+    return line.findExact(context, wanted, m == 2, s == -1);
+  return line.findNearest(context, wanted, m == -1, s == -1);
+}
+
+FormulaValue xmatch(const FunctionCall &call) {
+  auto wanted = lookupValue(call, 0);
+  if (!wanted.ok())
+    return wanted.error();
+  auto table = LookupTable::of(call.context(), call.argument(1));
+  if (!table.ok())
+    return table.error();
+  auto line = vectorOf(*table);
+  if (!line)
+    return FormulaError::Value;
+  auto found = xSearch(call, *line, *wanted, 2);
+  if (!found.ok())
+    return found.error();
+  if (!*found)
+    return FormulaError::NA;
+  return static_cast<double>(**found + 1);
+}
+
+// XLOOKUP(value, lookup array, return array, [if not found], [match mode], [search mode]).
+FormulaValue xlookup(const FunctionCall &call) {
+  auto wanted = lookupValue(call, 0);
+  if (!wanted.ok())
+    return wanted.error();
+  auto table = LookupTable::of(call.context(), call.argument(1));
+  if (!table.ok())
+    return table.error();
+  auto results = LookupTable::of(call.context(), call.argument(2));
+  if (!results.ok())
+    return results.error();
+  auto line = vectorOf(*table);
+  if (!line)
+    return FormulaError::Value;
+  bool vertical = table->columns() == 1 && table->rows() > 1;
+  if (vertical ? results->rows() != table->rows() : results->columns() != table->columns())
+    return FormulaError::Value;
+  auto found = xSearch(call, *line, *wanted, 4);
+  if (!found.ok())
+    return found.error();
+  if (!*found) {
+    if (call.size() > 3 && !call.omitted(3))
+      return call.argument(3);
+    return FormulaError::NA;
+  }
+  int32_t i = **found;
+  return vertical ? results->part(i, 0, 1, results->columns())
+                  : results->part(0, i, results->rows(), 1);
+}
+
+// LOOKUP(value, vector, [result vector]) or LOOKUP(value, table): approximate only.
+FormulaValue lookup(const FunctionCall &call) {
+  auto wanted = lookupValue(call, 0);
+  if (!wanted.ok())
+    return wanted.error();
+  auto table = LookupTable::of(call.context(), call.argument(1));
+  if (!table.ok())
+    return table.error();
+  if (call.size() < 3) {
+    // The table form: search the first column (or row, for a wide table), take the last.
+    bool vertical = table->rows() >= table->columns();
+    LookupLine first(*table, vertical, 0);
+    auto found = first.findSorted(call.context(), *wanted);
+    if (!found)
+      return FormulaError::NA;
+    return fromScalar(vertical ? table->at(*found, table->columns() - 1)
+                               : table->at(table->rows() - 1, *found));
+  }
+  auto line = vectorOf(*table);
+  if (!line)
+    return FormulaError::NA;
+  auto found = line->findSorted(call.context(), *wanted);
+  if (!found)
+    return FormulaError::NA;
+  auto results = LookupTable::of(call.context(), call.argument(2));
+  if (!results.ok())
+    return results.error();
+  bool vertical = results->columns() == 1;
+  if (!vertical && results->rows() != 1)
+    return FormulaError::NA;
+  // A result vector shorter than the lookup vector is read past its end, as a reference.
+  int32_t i = *found;
+  if (const SheetArea *area = results->area()) {
+    SheetArea cell = *area;
+    cell.rect.firstRow = cell.rect.lastRow = area->rect.firstRow + (vertical ? i : 0);
+    cell.rect.firstColumn = cell.rect.lastColumn = area->rect.firstColumn + (vertical ? 0 : i);
+    if (cell.rect.lastRow > kMaxRows || cell.rect.lastColumn > kMaxColumns)
+      return FormulaError::Ref;
+    return CellReference{{cell}};
+  }
+  if (i >= (vertical ? results->rows() : results->columns()))
+    return FormulaError::NA;
+  return fromScalar(vertical ? results->at(i, 0) : results->at(0, i));
+}
+
+// INDEX(reference or array, row, [column], [area]): a cell, or a whole row or column when
+// the row or column is 0.
+FormulaValue index(const FunctionCall &call) {
+  FormulaValue source = call.argument(0);
+  if (const auto *ref = std::get_if<CellReference>(&source); ref && ref->areas.size() > 1) {
+    auto areaNumber = numberArgumentOr(call, 3, 1);
+    if (!areaNumber.ok())
+      return areaNumber.error();
+    double a = std::trunc(*areaNumber);
+    if (a < 1 || a > static_cast<double>(ref->areas.size()))
+      return FormulaError::Ref;
+    source = CellReference{{ref->areas[static_cast<size_t>(a) - 1]}};
+  }
+  auto table = LookupTable::of(call.context(), source);
+  if (!table.ok())
+    return table.error();
+  auto row = numberArgumentOr(call, 1, 0);
+  if (!row.ok())
+    return row.error();
+  auto column = numberArgumentOr(call, 2, 0);
+  if (!column.ok())
+    return column.error();
+  double r = std::trunc(*row);
+  double c = std::trunc(*column);
+  bool oneIndex = call.size() < 3 || call.omitted(2);
+  if (oneIndex && table->rows() == 1 && table->columns() > 1) {
+    // INDEX(A1:E1, 3): the index runs along the row.
+    c = r;
+    r = 0;
+  }
+  if (r < 0 || c < 0)
+    return FormulaError::Value;
+  if (r > table->rows() || c > table->columns())
+    return FormulaError::Ref;
+  auto ri = static_cast<int32_t>(r);
+  auto ci = static_cast<int32_t>(c);
+  int32_t firstRow = ri == 0 ? 0 : ri - 1;
+  int32_t rows = ri == 0 ? table->rows() : 1;
+  int32_t firstColumn = ci == 0 ? 0 : ci - 1;
+  int32_t columns = ci == 0 ? table->columns() : 1;
+  return table->part(firstRow, firstColumn, rows, columns);
+}
+
+FormulaValue choose(const FunctionCall &call) {
+  auto n = integerArgument(call, 0);
+  if (!n.ok())
+    return n.error();
+  if (*n < 1 || *n >= static_cast<double>(call.size()))
+    return FormulaError::Value;
+  return call.argument(static_cast<size_t>(*n));
+}
+
+constexpr FunctionSpec kFunctions[] = {
+    {"VLOOKUP", 3, 4, tableLookup<true>},
+    {"HLOOKUP", 3, 4, tableLookup<false>},
+    {"LOOKUP", 2, 3, lookup},
+    {"MATCH", 2, 3, match, 1u << 1},
+    {"XMATCH", 2, 4, xmatch, 1u << 1},
+    {"XLOOKUP", 3, 6, xlookup, (1u << 1) | (1u << 2)},
+    {"INDEX", 2, 4, index, 1u},
+    {"CHOOSE", 2, 255, choose},
+};
+
+} // namespace
+
+std::span<const FunctionSpec> lookupFunctions() { return kFunctions; }
+
+} // namespace brevant::formulas

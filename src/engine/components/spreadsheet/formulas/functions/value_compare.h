@@ -1,0 +1,46 @@
+#pragma once
+// Comparing values as the spreadsheet does: texts without regard to letter case, and across
+// types numbers before texts before booleans; wildcard patterns for criteria and lookups.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/components/spreadsheet/formulas/formula_value.h"
+
+namespace brevant::formulas {
+
+// The text with letters in lower case (ASCII, Latin-1, Greek and Cyrillic).
+std::string foldCase(std::string_view text);
+// The text with letters in upper case (the same letters).
+std::string upperCase(std::string_view text);
+// One code point in lower or upper case.
+char32_t lowerChar(char32_t c);
+char32_t upperChar(char32_t c);
+// <0, 0, >0 comparing two texts without regard to letter case.
+int compareText(std::string_view a, std::string_view b);
+// Equal values of one type (texts in any letter case); a blank equals only a blank.
+bool sameValue(const Scalar &a, const Scalar &b);
+// The order of sorted lookup data: numbers, then texts, then booleans (FALSE before TRUE);
+// values of the same type by value. Errors and blanks sort last.
+int compareOrdered(const Scalar &a, const Scalar &b);
+// The rank of a value's type in that order: 0 number, 1 text, 2 boolean, 3 other.
+int typeRank(const Scalar &v);
+
+// A pattern with '*' (any characters), '?' (one character) and '~' making the next character
+// literal, matched against a whole text without regard to letter case.
+class WildcardPattern {
+public:
+  explicit WildcardPattern(std::string_view pattern);
+  bool matches(std::string_view text) const;
+  // True when the pattern holds '*' or '?' as wildcards (not after '~').
+  bool hasWildcards() const { return hasWildcards_; }
+
+private:
+  enum Kind : uint8_t { Literal, AnyOne, AnyRun };
+  std::u32string tokensText_;
+  std::basic_string<uint8_t> kinds_;
+  bool hasWildcards_ = false;
+};
+
+} // namespace brevant::formulas
