@@ -144,6 +144,8 @@ void Worksheet::shiftSheetXml(const SheetShift &shift) {
   auto root = doc_.document_element();
   const bool whole = shift.wholeBand();
   f.merges.shift(shift);
+  f.arrays.shift(shift);
+  f.sparklines.shift(shift, name_);
   for (auto *rules : {&f.conditionalFormats, &f.validations}) {
     for (auto &rule : *rules) {
       if (!rule.node)
@@ -158,6 +160,7 @@ void Worksheet::shiftSheetXml(const SheetShift &shift) {
       }
     }
   }
+  f.notes.shift(shift);
   if (whole)
     shiftPositions(shift.columns ? f.columnBreaks : f.rowBreaks, shift);
   if (auto links = childOf(root, "hyperlinks")) {
@@ -187,6 +190,23 @@ void Worksheet::shiftSheetXml(const SheetShift &shift) {
         }
     table->modified = true;
   }
+}
+
+void Worksheet::shiftReferencesTo(const std::string &target, const SheetShift &shift) {
+  if (!features_)
+    return;
+  SheetFeatures &f = *features_;
+  f.sparklines.shiftReferencesTo(name_, target, shift);
+  for (auto *rules : {&f.conditionalFormats, &f.validations})
+    for (auto &rule : *rules) {
+      if (!rule.node)
+        continue;
+      for (auto node : rule.formulas) {
+        std::string text = node.text().get();
+        if (shiftFormula(text, name_, target, shift))
+          node.text().set(text.c_str());
+      }
+    }
 }
 
 void Worksheet::shiftColumnsXml(const SheetShift &shift) {
@@ -294,6 +314,9 @@ void Workbook::shiftReferencesTo(Worksheet &sheet, const SheetShift &shift) {
       shiftFormula(f.text, host->Name(), target, shift);
   }
   crossSheet_.resize(out);
+  for (auto &other : sheets_)
+    if (other.get() != &sheet)
+      other->shiftReferencesTo(target, shift);
   for (auto node : names_) {
     std::string text = node.text().get();
     if (shiftFormula(text, "", target, shift))
