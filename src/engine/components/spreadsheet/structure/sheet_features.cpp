@@ -185,6 +185,16 @@ std::string ruleSqref(const RangedRule &rule) {
 
 } // namespace
 
+int32_t lastRowReached(const Formula &f, const FormulaReach &reach) {
+  int32_t last = reach.maxRow;
+  if (f.attributes.find(" ref=\"") != std::string::npos) {
+    // An array formula's range moves with it: inserts and deletes down to its last row do.
+    auto range = parseReference(attributeIn(f.attributes, "ref"));
+    last = std::max(last, range ? range->lastRow : kMaxRows);
+  }
+  return last;
+}
+
 std::string_view localNameOf(const char *name) {
   std::string_view n(name);
   size_t colon = n.find(':');
@@ -331,9 +341,8 @@ void Worksheet::registerFormula(uint32_t index) {
   if (f.dead || f.text.empty())
     return;
   FormulaReach reach = formulaReach(f.text, name_);
-  int32_t maxRow = reach.maxRow;
+  int32_t maxRow = lastRowReached(f, reach);
   if (f.attributes.find(" ref=\"") != std::string::npos) {
-    maxRow = kMaxRows; // an array formula's range moves with it
     auto range = parseReference(attributeIn(f.attributes, "ref"));
     if (!f.spills && range && (range->rowCount() > 1 || range->columnCount() > 1))
       features_->arrays.add(*range);

@@ -11,6 +11,8 @@
 
 #include <pugixml.hpp>
 
+#include "engine/components/spreadsheet/cells/cell_store.h"
+#include "engine/components/spreadsheet/formulas/reference_shifter.h"
 #include "engine/components/spreadsheet/structure/rect_set.h"
 #include "engine/components/spreadsheet/structure/sheet_notes.h"
 #include "engine/components/spreadsheet/structure/sheet_sparklines.h"
@@ -50,6 +52,10 @@ struct SheetFeatures {
   std::vector<std::unique_ptr<SheetTable>> tables;
   SheetNotes notes;
 };
+
+// The last row of its own sheet a formula depends on, which decides the row shifts that can
+// change it: the rows of its references and, for an array formula, of its range.
+int32_t lastRowReached(const Formula &f, const FormulaReach &reach);
 
 // Helpers on the sheet XML shared by the structure code.
 std::string_view localNameOf(const char *name);

@@ -118,9 +118,7 @@ void Worksheet::shiftFormulas(const SheetShift &shift) {
         continue;
       shiftFormula(f.text, name_, name_, shift);
       shiftArrayRange(f, shift);
-      int32_t maxRow = f.attributes.find(" ref=\"") != std::string::npos
-                           ? kMaxRows
-                           : formulaReach(f.text, name_).maxRow;
+      int32_t maxRow = lastRowReached(f, formulaReach(f.text, name_));
       if (maxRow > 0)
         rowReach_[out++] = {maxRow, index};
     }
