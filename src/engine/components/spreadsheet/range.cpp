@@ -107,6 +107,7 @@ std::string Range::Text() const {
 }
 
 void Range::setValue(const Variant &value) {
+  sheet_->prepareWrite(rect_);
   for (int32_t r = rect_.firstRow; r <= rect_.lastRow; ++r)
     for (int32_t c = rect_.firstColumn; c <= rect_.lastColumn; ++c)
       sheet_->writeValue(r, c, value);
@@ -120,6 +121,7 @@ std::string Range::Formula() const {
 }
 
 void Range::setFormula(std::string_view formula) {
+  sheet_->prepareWrite(rect_);
   for (int32_t r = rect_.firstRow; r <= rect_.lastRow; ++r)
     for (int32_t c = rect_.firstColumn; c <= rect_.lastColumn; ++c)
       sheet_->writeFormula(r, c, formula);

@@ -235,6 +235,20 @@ void Worksheet::readSheetData(pugi::xml_node sheetData) {
       lastColumn = cc;
       Cell &cell = cells_.at(r, cc);
       cell.style = c.attribute("s").as_uint(0);
+      // Attributes kept as they are: cell and value metadata, phonetic display.
+      std::string kept;
+      for (auto a : c.attributes()) {
+        std::string_view n = a.name();
+        if (n == "r" || n == "s" || n == "t")
+          continue;
+        kept += ' ';
+        kept += n;
+        kept += "=\"";
+        appendXmlEscaped(kept, a.value());
+        kept += '"';
+      }
+      if (!kept.empty())
+        cells_.setCellAttributes(r, cc, std::move(kept));
       std::string_view t = c.attribute("t").value();
       pugi::xml_node v, f, is;
       for (auto part : c.children()) {
@@ -330,6 +344,9 @@ void Worksheet::readSheetData(pugi::xml_node sheetData) {
           appendXmlEscaped(formula.attributes, a.value());
           formula.attributes += '"';
         }
+        // A dynamic array carries cell metadata; a classic array formula does not.
+        formula.spills =
+            std::string_view(f.attribute("t").value()) == "array" && !c.attribute("cm").empty();
         formula.cachedType = type;
         formula.cachedNumber = number;
         formula.cachedText = std::move(text);
@@ -386,6 +403,7 @@ void Worksheet::writeValue(int32_t row, int32_t column, const Variant &value) {
   Cell &cell = store.at(row, column, defaultStyle(row, column));
   if (cell.type == CellType::Formula)
     store.release(cell.index);
+  store.dropCellAttributes(row, column, cell);
   SharedStrings &strings = book_->sharedStrings();
   bool date1904 = book_->date1904();
   auto setText = [&](std::string_view text) {
@@ -476,6 +494,7 @@ void Worksheet::writeFormula(int32_t row, int32_t column, std::string_view formu
   Cell &cell = store.at(row, column, defaultStyle(row, column));
   if (cell.type == CellType::Formula)
     store.release(cell.index);
+  store.dropCellAttributes(row, column, cell);
   Formula f;
   f.text = std::string(formula.substr(1));
   cell.type = CellType::Formula;
@@ -708,6 +727,8 @@ void Worksheet::writePart(const std::function<void(std::string_view)> &out) {
         appendInt(buf, c.style);
         buf += '"';
       }
+      if (c.flags & kCellHasAttributes)
+        buf += store.cellAttributes(r, c.column);
       switch (c.type) {
       case CellType::Empty:
         buf += "/>";

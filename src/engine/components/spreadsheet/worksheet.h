@@ -70,12 +70,20 @@ public:
   // The same block copied repeatedly: to every offset in `offsets` (rows, columns).
   void copyBlockTo(const CellRect &source, const std::vector<std::pair<int32_t, int32_t>> &offsets,
                    const CellRect &clip);
+  // What the spreadsheet refuses to change, checked before anything is changed: a write into
+  // `area` that covers part of an array formula, a copy onto `destination` that covers part of
+  // merged cells or of an array formula. Both throw with what was refused and where; a write
+  // allowed forgets the arrays it replaces whole.
+  void prepareWrite(const CellRect &area);
+  void checkCopyTarget(const CellRect &source, const CellRect &destination);
   // A manual page break above `position` (a row, or left of a column); `on` false removes it.
   void setPageBreak(bool column, int32_t position, bool on);
   const std::vector<int32_t> &rowBreaks();
   const std::vector<int32_t> &columnBreaks();
   // Merged cells of the sheet.
   RectSet &mergedCells();
+  // The ranges of the sheet's multi-cell array formulas, which change only whole.
+  const RectSet &arrayRanges();
   void merge(const CellRect &rect);
 
   // Cell geometry in points, as the spreadsheet lays the sheet out: hidden rows and columns
@@ -94,6 +102,9 @@ public:
   // The formula table entry `index` of this sheet is new or rewritten: index it for the
   // structural changes that can touch it.
   void registerFormula(uint32_t index);
+  // Moves this sheet's references to the sheet `target` (in conditional formats, validations
+  // and sparklines) after `target` changed.
+  void shiftReferencesTo(const std::string &target, const SheetShift &shift);
   // Writes the parts that belong to the sheet (drawing, pictures, tables) before the package
   // is saved.
   void saveParts();
@@ -122,6 +133,7 @@ private:
   friend class Drawing;
   void load();
   void loadStructure();
+  void loadExtensionRules(pugi::xml_node extLst);
   void expandSharedFormulas();
   void writeStructure();
   void shiftFormulas(const SheetShift &shift);

@@ -66,6 +66,47 @@ uint32_t CellStore::addFormula(Formula f) {
   return static_cast<uint32_t>(formulas_.size() - 1);
 }
 
+void CellStore::setCellAttributes(int32_t row, int32_t column, std::string text) {
+  Cell &cell = at(row, column);
+  if (text.empty()) {
+    dropCellAttributes(row, column, cell);
+    return;
+  }
+  cell.flags |= kCellHasAttributes;
+  cellAttributes_[{row, column}] = std::move(text);
+}
+
+std::string_view CellStore::cellAttributes(int32_t row, int32_t column) const {
+  auto it = cellAttributes_.find({row, column});
+  return it == cellAttributes_.end() ? std::string_view() : std::string_view(it->second);
+}
+
+void CellStore::dropCellAttributes(int32_t row, int32_t column, Cell &cell) {
+  if (!(cell.flags & kCellHasAttributes))
+    return;
+  cell.flags &= static_cast<uint8_t>(~kCellHasAttributes);
+  cellAttributes_.erase({row, column});
+}
+
+template <typename Move> void CellStore::moveCellAttributes(int32_t fromRow, Move move) {
+  if (cellAttributes_.empty())
+    return;
+  std::vector<std::pair<std::pair<int32_t, int32_t>, std::string>> moved;
+  for (auto it = cellAttributes_.lower_bound({fromRow, 0}); it != cellAttributes_.end();) {
+    auto position = it->first;
+    bool kept = move(position.first, position.second);
+    if (kept && position == it->first) {
+      ++it;
+      continue;
+    }
+    if (kept)
+      moved.emplace_back(position, std::move(it->second));
+    it = cellAttributes_.erase(it);
+  }
+  for (auto &entry : moved)
+    cellAttributes_.insert(std::move(entry));
+}
+
 uint32_t CellStore::addRowAttributes(std::string text) {
   rowAttributes_.push_back(std::move(text));
   return static_cast<uint32_t>(rowAttributes_.size());
@@ -107,6 +148,7 @@ void CellStore::insertRows(int32_t at, int32_t count) {
   if (at > rowCount() || count <= 0)
     return;
   rows_.insert(rows_.begin() + (at - 1), static_cast<size_t>(count), Row{});
+  moveCellAttributes(at, [&](int32_t &r, int32_t &) { return (r += count) <= kMaxRowsInStore; });
   while (rowCount() > kMaxRowsInStore) {
     releaseCells(*this, rows_.back().cells, 0, rows_.back().cells.size());
     rows_.pop_back();
@@ -122,11 +164,25 @@ void CellStore::deleteRows(int32_t at, int32_t count) {
     releaseCells(*this, cells, 0, cells.size());
   }
   rows_.erase(rows_.begin() + (at - 1), rows_.begin() + end);
+  moveCellAttributes(at, [&](int32_t &r, int32_t &) {
+    if (r <= end)
+      return false;
+    r -= end - at + 1;
+    return true;
+  });
 }
 
 void CellStore::shiftBandVertically(int32_t at, int32_t count, int32_t first, int32_t last) {
   if (count == 0 || at > rowCount())
     return;
+  moveCellAttributes(at, [&](int32_t &r, int32_t &c) {
+    if (c < first || c > last)
+      return true;
+    if (count < 0 && r < at - count)
+      return false;
+    r += count;
+    return r <= kMaxRowsInStore;
+  });
   auto take = [&](int32_t r) {
     auto &cells = rows_[static_cast<size_t>(r - 1)].cells;
     auto [lo, hi] = band(rows_[static_cast<size_t>(r - 1)], first, last);
@@ -167,6 +223,14 @@ void CellStore::shiftBandVertically(int32_t at, int32_t count, int32_t first, in
 void CellStore::shiftColumns(int32_t at, int32_t count, int32_t firstRow, int32_t lastRow) {
   if (count == 0)
     return;
+  moveCellAttributes(firstRow, [&](int32_t &r, int32_t &c) {
+    if (r > lastRow || c < at)
+      return true;
+    if (count < 0 && c < at - count)
+      return false;
+    c += count;
+    return c <= kMaxColumnsInStore;
+  });
   int32_t end = std::min(rowCount(), lastRow);
   for (int32_t r = std::max(1, firstRow); r <= end; ++r) {
     auto &cells = rows_[static_cast<size_t>(r - 1)].cells;

@@ -6,7 +6,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -29,11 +31,16 @@ struct Cell {
   uint32_t style = 0;
   uint16_t column = 0; // 1-based
   CellType type = CellType::Empty;
-  uint8_t reserved = 0;
+  uint8_t flags = 0; // kCellHasAttributes
 
   Cell() : number(0) {}
 };
 static_assert(sizeof(Cell) == 16);
+
+// The cell carries attributes of its <c> element that the engine keeps without reading them
+// (cm and vm tie a cell to the workbook's cell and value metadata, ph shows phonetic text);
+// they live in CellStore's side table, found by the cell's position.
+constexpr uint8_t kCellHasAttributes = 1;
 
 // A formula as written in the cell, with the attributes of its <f> element kept verbatim
 // (shared and array formulas) and the value the template last showed for it.
@@ -44,6 +51,7 @@ struct Formula {
   double cachedNumber = 0;
   std::string cachedText; // string or error results
   bool dead = false;      // its cell was overwritten or deleted
+  bool spills = false;    // a dynamic array: its range is where the result spills
 };
 
 struct Row {
@@ -91,6 +99,13 @@ public:
   uint32_t addRowAttributes(std::string text);
   const std::string &rowAttributes(uint32_t extra) const { return rowAttributes_[extra - 1]; }
 
+  // The verbatim attributes (` cm="1" vm="2"`) of the cell at (row, column); empty for none.
+  // Setting them flags the cell, which must exist.
+  void setCellAttributes(int32_t row, int32_t column, std::string text);
+  std::string_view cellAttributes(int32_t row, int32_t column) const;
+  // The cell's value is replaced: the attributes that described the old one go.
+  void dropCellAttributes(int32_t row, int32_t column, Cell &cell);
+
   // The formula of a cell that is overwritten or deleted: its entry stays, empty, so that
   // indexes into the table stay valid.
   void release(uint32_t index);
@@ -118,7 +133,13 @@ public:
   void reserveRows(int32_t rows) { rows_.reserve(static_cast<size_t>(rows)); }
 
 private:
+  // Moves the side-table entries of rows from `fromRow` on: `move` changes the position of an
+  // entry that moves and returns false for one whose cell is gone.
+  template <typename Move> void moveCellAttributes(int32_t fromRow, Move move);
+
   std::vector<Row> rows_;
+  // Few cells carry attributes of their own, so they are kept aside by position.
+  std::map<std::pair<int32_t, int32_t>, std::string> cellAttributes_;
   std::vector<Formula> formulas_;
   std::vector<std::string> rowAttributes_;
 };

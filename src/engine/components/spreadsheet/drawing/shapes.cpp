@@ -93,6 +93,7 @@ void Worksheet::saveParts() {
     drawing_->save();
   if (features_) {
     Package &package = book_->package();
+    features_->notes.save(package);
     for (auto &table : features_->tables) {
       if (!table->modified)
         continue;

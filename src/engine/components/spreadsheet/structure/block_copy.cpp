@@ -17,6 +17,7 @@ struct BlockSnapshot {
     bool customHeight = false;
     uint32_t style = 0;
     bool customFormat = false;
+    std::vector<std::pair<int32_t, std::string>> attributes; // by source column
   };
   std::vector<RowCopy> rows;
   std::vector<Formula> formulas;
@@ -59,11 +60,14 @@ void Worksheet::copyBlockTo(const CellRect &source,
     auto [lo, hi] = CellStore::band(*row, source.firstColumn, source.lastColumn);
     copy.cells.assign(row->cells.begin() + static_cast<long>(lo),
                       row->cells.begin() + static_cast<long>(hi));
-    for (Cell &c : copy.cells)
+    for (Cell &c : copy.cells) {
       if (c.type == CellType::Formula) {
         snap.formulas.push_back(store.formula(c.index));
         c.index = static_cast<uint32_t>(snap.formulas.size() - 1);
       }
+      if (c.flags & kCellHasAttributes)
+        copy.attributes.emplace_back(c.column, std::string(store.cellAttributes(r, c.column)));
+    }
   }
   // Merged cells wholly inside the source, and the pieces of conditional formats and data
   // validations that cover it.
@@ -91,14 +95,25 @@ void Worksheet::copyBlockTo(const CellRect &source,
         rulePieces.push_back(std::move(p));
     }
 
+  // Every destination is checked before anything is written.
+  auto destinationOf = [&](int32_t dr, int32_t dc, CellRect &dest) {
+    return intersect(moved(source, dr, dc), clip, dest) && dest.firstRow >= 1 &&
+           dest.firstColumn >= 1 && dest.lastRow <= kMaxRows && dest.lastColumn <= kMaxColumns;
+  };
+  if (!features.merges.empty() || !features.arrays.empty())
+    for (auto [dr, dc] : offsets) {
+      CellRect dest;
+      if (destinationOf(dr, dc, dest))
+        checkCopyTarget(source, dest);
+    }
+
   int32_t firstChanged = kMaxRows;
   for (auto [dr, dc] : offsets) {
     CellRect dest;
-    if (!intersect(moved(source, dr, dc), clip, dest))
+    if (!destinationOf(dr, dc, dest))
       continue;
-    if (dest.firstRow < 1 || dest.firstColumn < 1 || dest.lastRow > kMaxRows ||
-        dest.lastColumn > kMaxColumns)
-      continue;
+    if (!features.arrays.empty())
+      features.arrays.removeOverlapping(dest);
     firstChanged = std::min(firstChanged, dest.firstRow);
     for (int32_t r = dest.firstRow; r <= dest.lastRow; ++r) {
       const auto &copy = snap.rows[static_cast<size_t>(r - dr - source.firstRow)];
@@ -115,9 +130,11 @@ void Worksheet::copyBlockTo(const CellRect &source,
         row.customFormat = copy.customFormat;
       }
       auto [lo, hi] = CellStore::band(row, dest.firstColumn, dest.lastColumn);
-      for (size_t i = lo; i < hi; ++i)
+      for (size_t i = lo; i < hi; ++i) {
         if (row.cells[i].type == CellType::Formula)
           store.release(row.cells[i].index);
+        store.dropCellAttributes(r, row.cells[i].column, row.cells[i]);
+      }
       std::vector<Cell> written;
       written.reserve(copy.cells.size());
       for (const Cell &c : copy.cells) {
@@ -148,6 +165,9 @@ void Worksheet::copyBlockTo(const CellRect &source,
       for (const Cell &c : written)
         if (c.type == CellType::Formula)
           registerFormula(c.index);
+      for (const auto &[column, text] : copy.attributes)
+        if (column + dc >= dest.firstColumn && column + dc <= dest.lastColumn)
+          store.setCellAttributes(r, column + dc, text);
     }
     if (!features.merges.empty() || !sourceMerges.empty())
       features.merges.removeOverlapping(dest);
@@ -164,6 +184,8 @@ void Worksheet::copyBlockTo(const CellRect &source,
           p.rule->ranges.add(target, true);
       }
   }
+  features.notes.copy(source, offsets, clip);
+  features.sparklines.copy(source, offsets, clip, name_);
   if (firstChanged != kMaxRows)
     invalidateGeometry(firstChanged);
 }

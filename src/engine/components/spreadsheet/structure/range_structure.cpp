@@ -42,13 +42,12 @@ SheetShift shiftFor(const CellRect &r, int shift, bool insert) {
   return SheetShift{true, r.firstColumn, sign * r.columnCount(), r.firstRow, r.lastRow};
 }
 
-// Moving only part of a merged area would tear it apart: the spreadsheet refuses, and so do we.
-void checkMerges(Worksheet &sheet, const SheetShift &s) {
-  if (s.wholeBand())
-    return;
+// Moving only part of a merged area or of an array formula would tear it apart: the
+// spreadsheet refuses, and so do we.
+void checkWhole(const RectSet &set, const char *what, const SheetShift &s) {
   CellRect moving = s.columns ? CellRect{s.bandFirst, s.at, s.bandLast, kMaxColumns}
                               : CellRect{s.at, s.bandFirst, kMaxRows, s.bandLast};
-  for (const auto &m : sheet.mergedCells().overlapping(moving)) {
+  for (const auto &m : set.overlapping(moving)) {
     bool inside = s.columns ? m.firstRow >= s.bandFirst && m.lastRow <= s.bandLast
                             : m.firstColumn >= s.bandFirst && m.lastColumn <= s.bandLast;
     int32_t first = s.columns ? m.firstColumn : m.firstRow;
@@ -58,10 +57,17 @@ void checkMerges(Worksheet &sheet, const SheetShift &s) {
                            : first <= s.at - s.count - 1 && last >= s.at &&
                                  (first < s.at || last > s.at - s.count - 1);
     if (!inside || cut)
-      throw SpreadsheetError("The cells cannot be moved: that would change part of the merged "
-                             "cells " +
-                             formatAddress(m, false, false) + ".");
+      throw SpreadsheetError(std::string("The cells cannot be moved: that would change part of ") +
+                             what + formatAddress(m, false, false) + ".");
   }
+}
+
+void checkMerges(Worksheet &sheet, const SheetShift &s) {
+  if (s.wholeBand())
+    return;
+  checkWhole(sheet.mergedCells(), "the merged cells ", s);
+  if (!sheet.arrayRanges().empty())
+    checkWhole(sheet.arrayRanges(), "the array formula in ", s);
 }
 
 } // namespace

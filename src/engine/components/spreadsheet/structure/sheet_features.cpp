@@ -90,7 +90,9 @@ std::string removeAttributes(std::string_view attrs,
 void readRule(RangedRule &rule, pugi::xml_node node,
               std::initializer_list<std::string_view> formulaNames) {
   rule.node = node;
-  auto list = RectSet::parseList(node.attribute("sqref").value());
+  rule.sqref = childOf(node, "sqref");
+  auto list =
+      RectSet::parseList(rule.sqref ? rule.sqref.text().get() : node.attribute("sqref").value());
   if (!list.empty()) {
     rule.first = list.front();
     rule.hasFirst = true;
@@ -105,11 +107,57 @@ void readRule(RangedRule &rule, pugi::xml_node node,
       if (c.type() != pugi::node_element)
         continue;
       for (auto f : formulaNames)
-        if (localNameOf(c.name()) == f)
+        if (localNameOf(c.name()) == f) {
           rule.formulas.push_back(c);
+          break;
+        }
       pending.push_back(c);
     }
   }
+}
+
+// Sets the count of a list of `item` elements; false when the list is empty.
+bool updateListCount(pugi::xml_node list, std::string_view item) {
+  unsigned count = 0;
+  for (auto v : list.children())
+    count += localNameOf(v.name()) == item;
+  if (auto a = list.attribute("count"))
+    a.set_value(count);
+  return count > 0;
+}
+
+// Extension lists whose every rule was deleted go, with their extension.
+void removeEmptyExtensions(pugi::xml_node extLst) {
+  for (auto ext = extLst.first_child(); ext;) {
+    auto next = ext.next_sibling();
+    for (auto list = ext.first_child(); list;) {
+      auto nextList = list.next_sibling();
+      auto name = localNameOf(list.name());
+      bool empty = false;
+      if (name == "conditionalFormattings")
+        empty = !childOf(list, "conditionalFormatting");
+      else if (name == "dataValidations")
+        empty = !updateListCount(list, "dataValidation");
+      else if (name == "sparklineGroups") {
+        for (auto group = list.first_child(); group;) {
+          auto nextGroup = group.next_sibling();
+          if (localNameOf(group.name()) == "sparklineGroup" &&
+              !childOf(childOf(group, "sparklines"), "sparkline"))
+            list.remove_child(group);
+          group = nextGroup;
+        }
+        empty = !childOf(list, "sparklineGroup");
+      }
+      if (empty)
+        ext.remove_child(list);
+      list = nextList;
+    }
+    if (!ext.first_child())
+      extLst.remove_child(ext);
+    ext = next;
+  }
+  if (extLst && !extLst.first_child())
+    extLst.parent().remove_child(extLst);
 }
 
 std::string ruleSqref(const RangedRule &rule) {
@@ -136,6 +184,16 @@ std::string ruleSqref(const RangedRule &rule) {
 }
 
 } // namespace
+
+int32_t lastRowReached(const Formula &f, const FormulaReach &reach) {
+  int32_t last = reach.maxRow;
+  if (f.attributes.find(" ref=\"") != std::string::npos) {
+    // An array formula's range moves with it: inserts and deletes down to its last row do.
+    auto range = parseReference(attributeIn(f.attributes, "ref"));
+    last = std::max(last, range ? range->lastRow : kMaxRows);
+  }
+  return last;
+}
 
 std::string_view localNameOf(const char *name) {
   std::string_view n(name);
@@ -189,6 +247,7 @@ void Worksheet::loadStructure() {
         }
     }
   }
+  loadExtensionRules(childOf(root, "extLst"));
   for (auto [tag, list, limit] : {std::tuple{"rowBreaks", &f.rowBreaks, kMaxRows},
                                   std::tuple{"colBreaks", &f.columnBreaks, kMaxColumns}}) {
     if (auto breaks = childOf(root, tag)) {
@@ -203,8 +262,9 @@ void Worksheet::loadStructure() {
     std::sort(list->begin(), list->end());
     list->erase(std::unique(list->begin(), list->end()), list->end());
   }
-  // The sheet's tables.
+  // The sheet's tables and notes.
   Package &package = book_->package();
+  f.notes.load(package, partName_);
   if (package.has(Package::relsNameOf(partName_))) {
     for (const auto &rel : package.relationshipsOf(partName_).items) {
       if (rel.external || !rel.type.ends_with("/table"))
@@ -225,6 +285,30 @@ void Worksheet::loadStructure() {
   rowReach_.clear();
   for (uint32_t i = 0; i < cells_.formulaCount(); ++i)
     registerFormula(i);
+}
+
+void Worksheet::loadExtensionRules(pugi::xml_node extLst) {
+  SheetFeatures &f = *features_;
+  for (auto ext : extLst.children()) {
+    for (auto list : ext.children()) {
+      auto name = localNameOf(list.name());
+      if (name == "conditionalFormattings") {
+        for (auto c : list.children())
+          if (localNameOf(c.name()) == "conditionalFormatting") {
+            f.conditionalFormats.emplace_back();
+            readRule(f.conditionalFormats.back(), c, {"f"});
+          }
+      } else if (name == "dataValidations") {
+        for (auto v : list.children())
+          if (localNameOf(v.name()) == "dataValidation") {
+            f.validations.emplace_back();
+            readRule(f.validations.back(), v, {"f"});
+          }
+      } else if (name == "sparklineGroups") {
+        f.sparklines.load(list, name_);
+      }
+    }
+  }
 }
 
 void Worksheet::expandSharedFormulas() {
@@ -257,9 +341,12 @@ void Worksheet::registerFormula(uint32_t index) {
   if (f.dead || f.text.empty())
     return;
   FormulaReach reach = formulaReach(f.text, name_);
-  int32_t maxRow = reach.maxRow;
-  if (f.attributes.find(" ref=\"") != std::string::npos)
-    maxRow = kMaxRows; // an array formula's range moves with it
+  int32_t maxRow = lastRowReached(f, reach);
+  if (f.attributes.find(" ref=\"") != std::string::npos) {
+    auto range = parseReference(attributeIn(f.attributes, "ref"));
+    if (!f.spills && range && (range->rowCount() > 1 || range->columnCount() > 1))
+      features_->arrays.add(*range);
+  }
   if (maxRow > 0) {
     std::pair<int32_t, uint32_t> entry{maxRow, index};
     auto it = std::upper_bound(rowReach_.begin(), rowReach_.end(), entry,
@@ -286,37 +373,24 @@ void Worksheet::writeStructure() {
           .append_attribute("ref")
           .set_value(formatAddress(r, false, false).c_str());
   }
-  for (auto &rule : f.conditionalFormats) {
-    if (!rule.node)
-      continue;
-    if (rule.ranges.empty()) {
-      root.remove_child(rule.node);
-      rule.node = {};
-      continue;
+  for (auto *rules : {&f.conditionalFormats, &f.validations})
+    for (auto &rule : *rules) {
+      if (!rule.node)
+        continue;
+      if (rule.ranges.empty()) {
+        rule.node.parent().remove_child(rule.node);
+        rule.node = {};
+        continue;
+      }
+      if (rule.sqref)
+        rule.sqref.text().set(ruleSqref(rule).c_str());
+      else
+        rule.node.attribute("sqref").set_value(ruleSqref(rule).c_str());
     }
-    rule.node.attribute("sqref").set_value(ruleSqref(rule).c_str());
-  }
-  pugi::xml_node validations;
-  for (auto &rule : f.validations) {
-    if (!rule.node)
-      continue;
-    validations = rule.node.parent();
-    if (rule.ranges.empty()) {
-      validations.remove_child(rule.node);
-      rule.node = {};
-      continue;
-    }
-    rule.node.attribute("sqref").set_value(ruleSqref(rule).c_str());
-  }
-  if (auto list = childOf(root, "dataValidations")) {
-    unsigned count = 0;
-    for (auto v : list.children())
-      count += localNameOf(v.name()) == "dataValidation";
-    if (count == 0)
+  if (auto list = childOf(root, "dataValidations"))
+    if (!updateListCount(list, "dataValidation"))
       root.remove_child(list);
-    else if (auto a = list.attribute("count"))
-      a.set_value(count);
-  }
+  removeEmptyExtensions(childOf(root, "extLst"));
   for (auto [tag, list, max] : {std::tuple{"rowBreaks", &f.rowBreaks, kMaxColumns - 1},
                                 std::tuple{"colBreaks", &f.columnBreaks, kMaxRows - 1}}) {
     if (auto old = childOf(root, tag))

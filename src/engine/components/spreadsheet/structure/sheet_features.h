@@ -11,14 +11,21 @@
 
 #include <pugixml.hpp>
 
+#include "engine/components/spreadsheet/cells/cell_store.h"
+#include "engine/components/spreadsheet/formulas/reference_shifter.h"
 #include "engine/components/spreadsheet/structure/rect_set.h"
+#include "engine/components/spreadsheet/structure/sheet_notes.h"
+#include "engine/components/spreadsheet/structure/sheet_sparklines.h"
 
 namespace brevant {
 
 // A conditional format or a data validation: the ranges it covers and its formulas, which are
 // relative to the top-left cell of its first range.
+// Rules of the extension list (x14) keep their ranges in an <xm:sqref> element and their
+// formulas in <xm:f> elements.
 struct RangedRule {
   pugi::xml_node node;
+  pugi::xml_node sqref; // the <xm:sqref> element; empty when the range is the sqref attribute
   RectSet ranges;
   CellRect first;
   bool hasFirst = false;
@@ -33,13 +40,22 @@ struct SheetTable {
 
 struct SheetFeatures {
   RectSet merges;
+  // The ranges of multi-cell array formulas (and data tables) that are changed only whole;
+  // dynamic arrays, which spill, are not among them.
+  RectSet arrays;
   std::vector<RangedRule> conditionalFormats;
   std::vector<RangedRule> validations;
+  SheetSparklines sparklines;
   std::vector<int32_t> rowBreaks;    // first row of each new page, sorted
   std::vector<int32_t> columnBreaks; // first column of each new page, sorted
   bool breaksChanged = false;
   std::vector<std::unique_ptr<SheetTable>> tables;
+  SheetNotes notes;
 };
+
+// The last row of its own sheet a formula depends on, which decides the row shifts that can
+// change it: the rows of its references and, for an array formula, of its range.
+int32_t lastRowReached(const Formula &f, const FormulaReach &reach);
 
 // Helpers on the sheet XML shared by the structure code.
 std::string_view localNameOf(const char *name);

@@ -119,9 +119,7 @@ void Worksheet::shiftFormulas(const SheetShift &shift) {
         continue;
       shiftFormula(f.text, name_, name_, shift);
       shiftArrayRange(f, shift);
-      int32_t maxRow = f.attributes.find(" ref=\"") != std::string::npos
-                           ? kMaxRows
-                           : formulaReach(f.text, name_).maxRow;
+      int32_t maxRow = lastRowReached(f, formulaReach(f.text, name_));
       if (maxRow > 0)
         rowReach_[out++] = {maxRow, index};
     }
@@ -145,6 +143,8 @@ void Worksheet::shiftSheetXml(const SheetShift &shift) {
   auto root = doc_.document_element();
   const bool whole = shift.wholeBand();
   f.merges.shift(shift);
+  f.arrays.shift(shift);
+  f.sparklines.shift(shift, name_);
   for (auto *rules : {&f.conditionalFormats, &f.validations}) {
     for (auto &rule : *rules) {
       if (!rule.node)
@@ -159,6 +159,7 @@ void Worksheet::shiftSheetXml(const SheetShift &shift) {
       }
     }
   }
+  f.notes.shift(shift);
   if (whole)
     shiftPositions(shift.columns ? f.columnBreaks : f.rowBreaks, shift);
   if (auto links = childOf(root, "hyperlinks")) {
@@ -188,6 +189,23 @@ void Worksheet::shiftSheetXml(const SheetShift &shift) {
         }
     table->modified = true;
   }
+}
+
+void Worksheet::shiftReferencesTo(const std::string &target, const SheetShift &shift) {
+  if (!features_)
+    return;
+  SheetFeatures &f = *features_;
+  f.sparklines.shiftReferencesTo(name_, target, shift);
+  for (auto *rules : {&f.conditionalFormats, &f.validations})
+    for (auto &rule : *rules) {
+      if (!rule.node)
+        continue;
+      for (auto node : rule.formulas) {
+        std::string text = node.text().get();
+        if (shiftFormula(text, name_, target, shift))
+          node.text().set(text.c_str());
+      }
+    }
 }
 
 void Worksheet::shiftColumnsXml(const SheetShift &shift) {
@@ -295,6 +313,9 @@ void Workbook::shiftReferencesTo(Worksheet &sheet, const SheetShift &shift) {
       shiftFormula(f.text, host->Name(), target, shift);
   }
   crossSheet_.resize(out);
+  for (auto &other : sheets_)
+    if (other.get() != &sheet)
+      other->shiftReferencesTo(target, shift);
   for (auto node : names_) {
     std::string text = node.text().get();
     if (shiftFormula(text, "", target, shift))
