@@ -4,6 +4,7 @@
 #include "cipher/password_cipher.h"
 
 #include <cstdlib>
+#include <sstream>
 
 namespace brevant::testing {
 namespace {
@@ -112,6 +113,37 @@ TEST_F(BatchPostgres, CommandLineLoginOverridesTheStoredOne) {
   EXPECT_TRUE(logHas("Connect to database successfully. DSN=" + dsn + "\xEF\xBC\x8C USER=" + user));
   // The override lives for the run only: the definition file still holds the stored login.
   EXPECT_NE(readBytes(file("report.kvd")).find("User1=nobody"), std::string::npos);
+}
+
+TEST_F(BatchPostgres, DatesTheSheetCannotHoldArriveAsTextNeverAsToday) {
+  // psqlODBC rewrites such values before any program sees them (infinity as 0000-00-00, a year
+  // past 9999 cut to four digits); cast to text in the SQL they arrive exactly as written.
+  definition("Name1=" + dsn + "\r\nUser1=" + user + "\r\nPassword1=" + password,
+             "@1=REPORT(SHEET=1 CELL=A2)\r\n"
+             "select date '2024-03-05', timestamp '2024-03-05 14:30:15.25', "
+             "date 'infinity', timestamp '-infinity', date '10000-01-01', "
+             "timestamp '294276-12-31 23:59:59', date '5874897-12-31', date '1899-12-31', "
+             "date 'infinity'::text, date '4713-01-01 BC'::text, date '10000-01-01'::text\r\n");
+  ASSERT_EQ(brevant("report.kvd -C", environment()), 0) << lastOutput;
+  const std::string today =
+      python("import datetime\nprint(datetime.date.today().isoformat())").substr(0, 10);
+  std::vector<std::string> values;
+  std::istringstream lines(
+      python("import openpyxl\nws = openpyxl.load_workbook('" + file("r.xlsx") +
+             "').active\nfor c in ws[2]: print(type(c.value).__name__, c.value)"));
+  for (std::string line; std::getline(lines, line);)
+    values.push_back(line);
+  ASSERT_EQ(values.size(), 11u);
+  EXPECT_EQ(values[0], "datetime 2024-03-05 00:00:00");
+  EXPECT_EQ(values[1], "datetime 2024-03-05 14:30:15.250000");
+  for (size_t i = 2; i <= 6; ++i) {
+    EXPECT_EQ(values[i].rfind("str ", 0), 0u) << values[i];
+    EXPECT_EQ(values[i].find(today), std::string::npos) << values[i];
+  }
+  EXPECT_EQ(values[7], "str 1899-12-31");
+  EXPECT_EQ(values[8], "str infinity");
+  EXPECT_EQ(values[9], "str 4713-01-01 BC");
+  EXPECT_EQ(values[10], "str 10000-01-01");
 }
 
 } // namespace
