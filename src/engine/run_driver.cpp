@@ -32,8 +32,16 @@ std::string parentOf(const std::string &path) { return fs::path(path).parent_pat
 class ParserControl final : public RunControl {
 public:
   explicit ParserControl(RunState &run) : run_(run) {}
-  void yieldToUserInterface() override { run_.yieldToUserInterface(); }
-  bool cancelRequested() const override { return run_.cancelRequested; }
+  void yieldToUserInterface() override {
+    if (run_.interactiveRun())
+      run_.yieldToUserInterface();
+  }
+  bool cancelRequested() const override {
+    // A batch run has no user interface to yield to, but a stop signal is looked for here.
+    if (!run_.interactiveRun())
+      run_.yieldToUserInterface();
+    return run_.cancelRequested;
+  }
 
 private:
   RunState &run_;

@@ -149,7 +149,8 @@ void ScriptParser::runLines(std::string_view script) {
   int pos = 1;
   while (static_cast<size_t>(pos) <= script.size()) {
     const std::string line = nextLine(script, pos);
-    control_.yieldToUserInterface();
+    if (interactiveRun_)
+      control_.yieldToUserInterface();
     // A stop request drops the function gathered so far: nothing more runs.
     if (control_.cancelRequested())
       return;

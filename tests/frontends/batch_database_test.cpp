@@ -115,6 +115,33 @@ TEST_F(BatchPostgres, CommandLineLoginOverridesTheStoredOne) {
   EXPECT_NE(readBytes(file("report.kvd")).find("User1=nobody"), std::string::npos);
 }
 
+TEST_F(BatchPostgres, ConnectionLostDuringADeclareFetchIsAnErrorNotACrash) {
+  // The server ends the run's session while the records come in blocks of 100.
+  const char *connection = std::getenv("BREVANT_PG_CONNSTR");
+  ASSERT_NE(connection, nullptr);
+  definition("Name1=pg\r\nConnectionString1=" + std::string(connection) +
+                 ";UseDeclareFetch=1;Fetch=100;pqopt={application_name=brevant-lost}",
+             "@1=REPORT(SHEET=1 CELL=A2)\r\nselect g from generate_series(1, 5000000) g\r\n");
+  const std::string terminate =
+      "PGPASSWORD=" + shellQuote(password) + " psql -X -q -h " + std::getenv("BREVANT_PG_HOST") +
+      " -p " + std::getenv("BREVANT_PG_PORT") + " -U " + user + " -d " +
+      std::getenv("BREVANT_PG_DATABASE") +
+      " -c \"select pg_terminate_backend(pid) from pg_stat_activity where application_name = "
+      "'brevant-lost'\" >/dev/null";
+  const int status = runCommand(
+      "cd " + shellQuote(folder.path().string()) + " && " + environment() + " BREVANT_SETTINGS=" +
+      shellQuote(file("settings.reg")) + " " + shellQuote(BREVANT_BINARY_DIR "/brevant") +
+      " report.kvd -C & run=$!; cd " + shellQuote(folder.path().string()) +
+      "; for i in $(seq 600); do grep -q generate_series run.log 2>/dev/null && break; sleep 0.1; "
+      "done; sleep 0.5; " +
+      terminate + "; wait $run");
+  EXPECT_EQ(status, 1);
+  EXPECT_TRUE(logHas("Error: Failed to execute function REPORT."));
+  EXPECT_TRUE(logHasPrefix("Error Info: "));
+  EXPECT_TRUE(logHas("Save the report file \"" + file("r.xlsx") + "\"."));
+  EXPECT_EQ(logLines("run.log").back(), "Close the log file.");
+}
+
 TEST_F(BatchPostgres, DatesTheSheetCannotHoldArriveAsTextNeverAsToday) {
   // psqlODBC rewrites such values before any program sees them (infinity as 0000-00-00, a year
   // past 9999 cut to four digits); cast to text in the SQL they arrive exactly as written.
