@@ -1,5 +1,7 @@
 #include "configuration/frm_configuration.h"
 
+#include "definition/definition_file.h"
+
 #include "configuration/connection_test.h"
 #include "configuration/frm_data_source.h"
 #include "configuration/frm_parameter.h"
@@ -579,6 +581,18 @@ bool FrmConfiguration::validate() {
     return fail("The log file must be different from the report template file.", txtLogFile_);
   if (!report.empty() && !log.empty() && log == report)
     return fail("The log file must be different from the report file.", txtLogFile_);
+  if (chkEncryptPwd_->isChecked()) {
+    for (size_t i = 0; i < dataSources_.size(); ++i) {
+      const DataSource &row = dataSources_[i];
+      if (!row.ConnectionString.empty() || encipherable(row.Password))
+        continue;
+      ShowErrorMessage(unencipherablePasswordMessage(row.Name), this);
+      selectTab(kDataSourceTab);
+      selectDataSource(static_cast<int>(i));
+      lstDataSource_->setFocus();
+      return false;
+    }
+  }
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <stdexcept>
 
 namespace brevant {
 
@@ -32,10 +33,28 @@ void appendValue(std::string &out, std::string_view value) {
     out += (c == '\r' || c == '\n') ? ' ' : c;
 }
 
+// The reader trims blanks around a value and removes one pair of enclosing quotes, so a value
+// with blanks at either end, or one enclosed in quotes of its own (an SQL literal such as 'A'),
+// is written in double quotes: reading gives back exactly the text written.
+bool needsQuotes(std::string_view value) {
+  if (value.empty())
+    return false;
+  if (isBlank(value.front()) || isBlank(value.back()))
+    return true;
+  return value.size() > 1 && (value.front() == '"' || value.front() == '\'') &&
+         value.back() == value.front();
+}
+
 void appendKey(std::string &out, std::string_view key, std::string_view value) {
   out += key;
   out += '=';
-  appendValue(out, value);
+  if (needsQuotes(value)) {
+    out += '"';
+    appendValue(out, value);
+    out += '"';
+  } else {
+    appendValue(out, value);
+  }
   out += kEol;
 }
 
@@ -47,7 +66,9 @@ int clampCount(int count, int limit) { return std::clamp(count, 0, limit); }
 
 } // namespace
 
-std::optional<std::string> readDefinitionFileText(const std::string &path) {
+namespace {
+
+std::optional<std::string> readFileBytes(const std::string &path) {
   std::FILE *file = std::fopen(path.c_str(), "rb");
   if (file == nullptr)
     return std::nullopt;
@@ -60,7 +81,55 @@ std::optional<std::string> readDefinitionFileText(const std::string &path) {
   std::fclose(file);
   if (failed)
     return std::nullopt;
-  return fileBytesToText(bytes);
+  return bytes;
+}
+
+// Whether the file's bytes are read as Windows-1252 (they are not UTF-8).
+bool readAsWindows1252(std::string_view bytes) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+    bytes.remove_prefix(3);
+  return !isValidUtf8(bytes);
+}
+
+// The bytes of the file: Windows-1252 when the file was read so and every character fits,
+// otherwise UTF-8.
+std::string fileBytes(const ReportDefinition &def, std::string text) {
+  if (!def.fileIsWindows1252)
+    return text;
+  std::string ansi = utf8ToAnsi(text);
+  return ansiToUtf8(ansi) == text ? ansi : text;
+}
+
+} // namespace
+
+std::optional<std::string> readDefinitionFileText(const std::string &path) {
+  std::optional<std::string> bytes = readFileBytes(path);
+  if (!bytes)
+    return std::nullopt;
+  return fileBytesToText(*bytes);
+}
+
+bool encipherable(std::string_view password) {
+  return ansiToUtf8(utf8ToAnsi(password)) == password;
+}
+
+std::optional<std::string> unencipherablePassword(const ReportDefinition &def) {
+  if (!def.EncryptPassword)
+    return std::nullopt;
+  const int count = clampCount(def.dataSourceCount, kMaxDataSources);
+  for (int i = 0; i < count; ++i) {
+    const DataSource &source = def.dataSources[i];
+    if (source.ConnectionString.empty() && !encipherable(source.Password))
+      return unencipherablePasswordMessage(source.Name);
+  }
+  return std::nullopt;
+}
+
+std::string unencipherablePasswordMessage(const std::string &dataSourceName) {
+  return "The password of the data source \"" + dataSourceName +
+         "\" has characters that an enciphered password cannot hold (only those of the "
+         "Windows-1252 code page). Change the password, or clear \"Encrypt Password\" to "
+         "store it as it is.";
 }
 
 bool checkHeaderText(std::string_view text, ReportDefinition &def) {
@@ -192,8 +261,13 @@ std::string definitionFileText(const ReportDefinition &def) {
     appendKey(out, "ReportFileType", def.ReportFileType);
   if (def.ProtectReport) {
     appendKey(out, "ProtectReport", "Y");
-    if (def.hasProtectionPassword)
-      appendKey(out, "ProtectionPassword", "\"" + def.ProtectionPassword + "\"");
+    if (def.hasProtectionPassword) {
+      // Always quoted, whatever it holds.
+      out += "ProtectionPassword=\"";
+      appendValue(out, def.ProtectionPassword);
+      out += '"';
+      out += kEol;
+    }
   }
   if (!def.LogFileName.empty())
     appendKey(out, "LogFileName", def.LogFileName);
@@ -224,10 +298,11 @@ bool checkHeader(const std::string &path, ReportDefinition &def) {
 }
 
 bool readDefinition(const std::string &path, ReportDefinition &def) {
-  std::optional<std::string> text = readDefinitionFileText(path);
-  if (!text)
+  std::optional<std::string> bytes = readFileBytes(path);
+  if (!bytes)
     return false;
-  readDefinitionText(std::move(*text), def);
+  def.fileIsWindows1252 = readAsWindows1252(*bytes);
+  readDefinitionText(fileBytesToText(*bytes), def);
   return true;
 }
 
@@ -244,7 +319,9 @@ bool protectionPasswordKeyPresent(const std::string &path) {
 }
 
 void writeDefinition(const std::string &path, const ReportDefinition &def) {
-  replaceFile(path, definitionFileText(def), false);
+  if (const auto refusal = unencipherablePassword(def))
+    throw std::runtime_error(*refusal);
+  replaceFile(path, fileBytes(def, definitionFileText(def)), false);
 }
 
 namespace {
@@ -258,7 +335,12 @@ std::string fullPath(const std::string &path) {
 } // namespace
 
 void saveWithBackup(const std::string &path, ReportDefinition &def) {
-  replaceFile(path, definitionFileText(def), true);
+  if (const auto refusal = unencipherablePassword(def))
+    throw std::runtime_error(*refusal);
+  const std::string text = definitionFileText(def);
+  const std::string bytes = fileBytes(def, text);
+  replaceFile(path, bytes, true);
+  def.fileIsWindows1252 = bytes != text;
   def.definitionChanged = false;
   def.definitionFilePath = fullPath(path);
 }
@@ -273,7 +355,12 @@ std::optional<std::string> openDefinition(const std::string &path, ReportDefinit
     return fail("does not exist.");
 
   ReportDefinition opened;
-  std::optional<std::string> text = readDefinitionFileText(path);
+  const std::optional<std::string> bytes = readFileBytes(path);
+  std::optional<std::string> text;
+  if (bytes) {
+    text = fileBytesToText(*bytes);
+    opened.fileIsWindows1252 = readAsWindows1252(*bytes);
+  }
   if (!text || !checkHeaderText(*text, opened))
     return fail("is not an Quorvel file.");
   opened.script = scriptFromText(*text);

@@ -1,7 +1,9 @@
 #pragma once
 // The report-definition file (.kvd): a header line "Quorvel Version <v>", the keyed sections
 // [Data Source], [File] and [Parameter], and the report script as the body of [SQL]. Files are
-// read as UTF-8 (Windows-1252 when they are not valid UTF-8) and written as UTF-8 with CR LF.
+// read as UTF-8 (Windows-1252 when they are not valid UTF-8) and written with CR LF in the
+// encoding they were read in (UTF-8 for a new file, or when a character does not fit
+// Windows-1252).
 
 #include "definition/report_definition.h"
 
@@ -51,6 +53,14 @@ std::string scriptFromText(std::string_view text);
 bool protectionPasswordKeyPresentText(std::string_view text);
 // The bytes writeDefinition puts in the file.
 std::string definitionFileText(const ReportDefinition &def);
+
+// Whether a password can be stored enciphered: the cipher works on Windows-1252 bytes, so a
+// character outside that code page would come back as '?'.
+bool encipherable(std::string_view password);
+// With EncryptPassword, the refusal for the first data source whose password is not
+// encipherable; saving such a definition throws it.
+std::optional<std::string> unencipherablePassword(const ReportDefinition &def);
+std::string unencipherablePasswordMessage(const std::string &dataSourceName);
 
 // The whole file as text, or nothing when it cannot be read. A UTF-8 byte-order mark is dropped.
 std::optional<std::string> readDefinitionFileText(const std::string &path);

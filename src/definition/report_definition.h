@@ -41,6 +41,8 @@ struct ReportDefinition {
   int16_t parameterCount = 0;
   std::string script;
   bool definitionChanged = false;
+  // The file was read as Windows-1252 (it was not UTF-8): it is saved so again when it can be.
+  bool fileIsWindows1252 = false;
 
   // Paths the run driver resolves from the names above; cleared whenever a file is read.
   std::string resolvedLogPath;

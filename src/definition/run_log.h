@@ -4,7 +4,8 @@
 // run passes none.
 //
 // Every line is "[YYYYMMDD hh:mm:ss]" + four blanks + text + CR LF, in UTF-8. A line that
-// cannot be written is lost without a word: the log never stops a run.
+// cannot be written (a full disk) never stops the run, but the log remembers the first failure
+// and writes nothing after it, so that the caller can say the log is incomplete.
 
 #include <cstdint>
 #include <cstdio>
@@ -38,11 +39,17 @@ public:
   RunLog &operator=(const RunLog &) = delete;
   ~RunLog();
 
-  // Creates the log file, replacing an existing one (and closing a log still open). False when
-  // it cannot be created.
-  bool open(const std::string &path);
+  // Creates the log file, replacing an existing file or a symbolic link at `path` (the link's
+  // target is left alone), and closing a log still open. A folder, pipe, device or socket at
+  // `path` is refused. With `holdsSecret` the file is readable by its owner only. False when it
+  // cannot be created; openError() then says why.
+  bool open(const std::string &path, bool holdsSecret = false);
+  const std::string &openError() const { return openError_; }
+  // Closes the log; a failure to close counts as a failed write.
   void close();
-  bool isOpen() const { return file_ != nullptr; }
+  bool isOpen() const { return fd_ >= 0; }
+  // Empty, or why the log stopped taking lines ("No space left on device").
+  const std::string &writeError() const { return writeError_; }
 
   void setObserver(LogObserver *observer) { observer_ = observer; }
 
@@ -58,12 +65,21 @@ public:
   void resetErrorCount() { errorCount_ = 0; }
 
 private:
-  std::FILE *file_ = nullptr;
+  void write(const std::string &line);
+
+  int fd_ = -1;
+  std::string openError_;
+  std::string writeError_;
   LogObserver *observer_ = nullptr;
   int16_t errorCount_ = 0;
 };
 
 // Appends "<stamp>    Error: <message>" to the start-up error log, creating it when missing.
-void logStartupError(const std::string &logPath, const std::string &message);
+// False when the line could not be written.
+bool logStartupError(const std::string &logPath, const std::string &message);
+
+// Writes "<stamp>    <text>" + CR LF to the run log that is open, if any, with
+// async-signal-safe calls only: for a signal handler's last word.
+void logLineFromSignalHandler(const char *text) noexcept;
 
 } // namespace brevant

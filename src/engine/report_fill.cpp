@@ -228,9 +228,11 @@ bool RecordProgress::beforeRecord(int32_t k) {
   if (run_.interactiveRun()) {
     run_.observer.recordProgress(number, total_);
     run_.yieldToUserInterface();
-  } else if (step_ > 0 && number % step_ == 0) {
-    run_.log.logLine("Processing record number " + groupThousands(number) + " of " +
-                     groupThousands(total_) + "...");
+  } else {
+    if (step_ > 0 && number % step_ == 0)
+      run_.log.logLine("Processing record number " + groupThousands(number) + " of " +
+                       groupThousands(total_) + "...");
+    run_.yieldToUserInterface();
   }
   return !run_.cancelRequested;
 }

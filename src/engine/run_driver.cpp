@@ -3,9 +3,11 @@
 #include "definition/definition_file.h"
 #include "definition/text_utils.h"
 #include "engine/components/spreadsheet/workbook.h"
+#include "engine/file_identity.h"
 #include "engine/function_dispatcher.h"
 #include "engine/parameter_substitution.h"
 #include "engine/product_info.h"
+#include "engine/run_signals.h"
 #include "engine/script_parser.h"
 #include "engine/workbook_lifecycle.h"
 
@@ -34,7 +36,12 @@ public:
     if (run_.interactiveRun())
       run_.yieldToUserInterface();
   }
-  bool cancelRequested() const override { return run_.cancelRequested; }
+  bool cancelRequested() const override {
+    // A batch run has no user interface to yield to, but a stop signal is looked for here.
+    if (!run_.interactiveRun())
+      run_.yieldToUserInterface();
+    return run_.cancelRequested;
+  }
 
 private:
   RunState &run_;
@@ -101,6 +108,42 @@ bool startApplication(RunState &run) {
   return true;
 }
 
+std::string coincide(const char *what, const std::string &path, const char *otherWhat,
+                     const std::string &other) {
+  return std::string("The ") + what + " \"" + path + "\" is the same file as the " + otherWhat +
+         " \"" + other + "\".";
+}
+
+// Why the log cannot be written where it is named, or empty: it would replace the definition,
+// the template or the report.
+std::string logClash(const ReportDefinition &def) {
+  const std::string &log = def.resolvedLogPath;
+  if (sameFile(log, def.definitionFilePath))
+    return coincide("log file", log, "definition file", def.definitionFilePath);
+  if (sameFile(log, def.resolvedTemplatePath))
+    return coincide("log file", log, "template file", def.resolvedTemplatePath);
+  if (sameFile(log, def.resolvedReportPath))
+    return coincide("log file", log, "report file", def.resolvedReportPath);
+  return {};
+}
+
+// Why the report cannot be written where it is named, or empty.
+std::string reportClashes(const ReportDefinition &def) {
+  const std::string &report = def.resolvedReportPath;
+  if (sameFile(report, def.resolvedTemplatePath))
+    return coincide("report file", report, "template file", def.resolvedTemplatePath);
+  if (sameFile(report, def.definitionFilePath))
+    return coincide("report file", report, "definition file", def.definitionFilePath);
+  if (sameFile(report, def.resolvedLogPath))
+    return coincide("report file", report, "log file", def.resolvedLogPath);
+  return {};
+}
+
+// The log shows the protection password (a random one included) unless it is empty.
+bool logHoldsPassword(const ReportDefinition &def) {
+  return def.ProtectReport && !(def.hasProtectionPassword && def.ProtectionPassword.empty());
+}
+
 } // namespace
 
 std::string resolveRunPath(const ReportDefinition &definition, const std::string &folder,
@@ -113,6 +156,7 @@ std::string resolveRunPath(const ReportDefinition &definition, const std::string
 
 RunOutcome runReport(ReportDefinition &def, const ProgramEnvironment &environment,
                      const RunRequest &request, RunObserver &observer) {
+  RunSignals signals(!request.interactiveRun);
   RunState run(def, environment, request, observer);
   RunOutcome outcome;
   run.log.setObserver(request.interactiveRun ? &observer : nullptr);
@@ -140,12 +184,26 @@ RunOutcome runReport(ReportDefinition &def, const ProgramEnvironment &environmen
   outcome.logPath = def.resolvedLogPath;
   outcome.reportPath = def.resolvedReportPath;
 
+  // The log must not take the place of a file the run reads or writes: it is checked before it
+  // is created, and a refusal is told as a log that cannot be created.
+  def.resolvedTemplatePath.clear();
+  if (!def.ReportTemplateFileName.empty())
+    def.resolvedTemplatePath = resolveRunPath(def, folder, def.ReportTemplateFileName);
+  const std::string clash = logClash(def);
+  if (!clash.empty()) {
+    outcome.logError = clash;
+    if (request.interactiveRun)
+      observer.showError(clash);
+    return outcome;
+  }
   const std::string logFolder = parentOf(def.resolvedLogPath);
   if (!logFolder.empty())
     createFolders(logFolder);
-  if (!run.log.open(def.resolvedLogPath)) {
+  if (!run.log.open(def.resolvedLogPath, logHoldsPassword(def))) {
+    outcome.logError = "The log file \"" + def.resolvedLogPath +
+                       "\" cannot be created: " + run.log.openError() + ".";
     if (request.interactiveRun)
-      observer.showError("The log file \"" + def.resolvedLogPath + "\" cannot be created.");
+      observer.showError(outcome.logError);
     return outcome;
   }
   outcome.logOpened = true;
@@ -156,10 +214,19 @@ RunOutcome runReport(ReportDefinition &def, const ProgramEnvironment &environmen
   run.log.logLine("Open log file successfully.");
 
   auto closeLog = [&](bool withClosingLine) {
+    // A stop signal that came after the last record was looked at still makes the run fail.
+    if (!request.interactiveRun)
+      run.yieldToUserInterface();
     if (withClosingLine)
       run.log.logLine("Close the log file.");
     outcome.errorCount = run.log.errorCount();
     run.log.close();
+    if (!run.log.writeError().empty()) {
+      outcome.logError = "The log file \"" + def.resolvedLogPath +
+                         "\" cannot be written: " + run.log.writeError() + ".";
+      if (request.interactiveRun)
+        observer.showError(outcome.logError);
+    }
     return outcome;
   };
   auto quit = [&]() {
@@ -173,7 +240,6 @@ RunOutcome runReport(ReportDefinition &def, const ProgramEnvironment &environmen
       run.log.logError("The template file is not named correctly.", "");
       return closeLog(false);
     }
-    def.resolvedTemplatePath = resolveRunPath(def, folder, def.ReportTemplateFileName);
     std::error_code ec;
     if (!fs::is_regular_file(def.resolvedTemplatePath, ec)) {
       run.log.logError("Report template file \"" + def.resolvedTemplatePath + "\" does not exist.",
@@ -182,6 +248,10 @@ RunOutcome runReport(ReportDefinition &def, const ProgramEnvironment &environmen
     }
     if (def.ReportFileName.empty()) {
       run.log.logError("The report file is not named correctly.", "");
+      return closeLog(false);
+    }
+    if (const std::string reportClash = reportClashes(def); !reportClash.empty()) {
+      run.log.logError(reportClash, "");
       return closeLog(false);
     }
     if (environment.fileTypes.empty())

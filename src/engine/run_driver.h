@@ -15,6 +15,8 @@ struct RunOutcome {
   int16_t errorCount = 0; // errors the run logged
   std::string logPath;    // where the log went
   std::string reportPath; // the report file the run wrote (or meant to)
+  // Empty, or why the log could not be created or was not written to the end.
+  std::string logError;
 };
 
 RunOutcome runReport(ReportDefinition &definition, const ProgramEnvironment &environment,

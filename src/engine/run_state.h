@@ -8,6 +8,7 @@
 #include "engine/components/spreadsheet/file_type_table.h"
 #include "engine/data_source_connections.h"
 #include "engine/run_observer.h"
+#include "engine/run_signals.h"
 #include "settings/app_settings.h"
 
 #include <array>
@@ -66,12 +67,18 @@ struct RunState {
   std::string definitionFolder;
 
   bool interactiveRun() const { return request.interactiveRun; }
-  // Lets the user interface run; true when the user asked to stop.
+  // Lets the user interface run; true when the user asked to stop (in a batch run: when a stop
+  // signal came).
   bool yieldToUserInterface() {
     observer.processEvents();
-    if (observer.stopRequested() && !cancelRequested) {
+    if (cancelRequested)
+      return true;
+    if (observer.stopRequested()) {
       cancelRequested = true;
       log.logError("Interrupted by user.", "");
+    } else if (const int signal = receivedStopSignal(); signal != 0 && !interactiveRun()) {
+      cancelRequested = true;
+      log.logError("Interrupted by signal " + signalName(signal) + ".", "");
     }
     return cancelRequested;
   }

@@ -32,21 +32,31 @@ bool isTextLike(int code) {
 
 std::string parentFolder(const std::string &path) { return fs::path(path).parent_path().string(); }
 
-void createPlaceholder(const std::string &path) {
-  std::error_code ec;
-  if (fs::exists(fs::symlink_status(path, ec))) {
-    // A read-only file is replaced too: removing it needs only the folder's permission.
-    if (!fs::remove(path, ec) && ec)
-      throw std::runtime_error("The file \"" + path + "\" cannot be deleted: " + ec.message() +
-                               ".");
+// Makes sure a report can be written at `path` without touching what is there: the folder is
+// created when missing and a probe file is made beside the report and removed again. The new
+// report is written beside the old one and renamed over it when complete, so an old report
+// stays until then.
+void checkReportCanBeWritten(const std::string &path) {
+  struct stat existing {};
+  if (::lstat(path.c_str(), &existing) == 0) {
+    const char *kind = S_ISDIR(existing.st_mode)                                ? "a folder"
+                       : S_ISFIFO(existing.st_mode)                             ? "a pipe (FIFO)"
+                       : S_ISCHR(existing.st_mode) || S_ISBLK(existing.st_mode) ? "a device"
+                       : S_ISSOCK(existing.st_mode)                             ? "a socket"
+                                                                                : nullptr;
+    if (kind != nullptr)
+      throw std::runtime_error("The path \"" + path + "\" is " + kind + ", not a file.");
   }
   const std::string folder = parentFolder(path);
   if (!folder.empty())
     createFolders(folder);
-  std::ofstream placeholder(path, std::ios::binary | std::ios::trunc);
-  if (!placeholder)
+  std::string probe = path + ".XXXXXX";
+  const int fd = ::mkstemp(probe.data());
+  if (fd < 0)
     throw std::runtime_error("The file \"" + path +
                              "\" cannot be created: " + std::strerror(errno) + ".");
+  ::close(fd);
+  ::unlink(probe.c_str());
 }
 
 std::string describe(const std::exception &e) { return e.what(); }
@@ -74,8 +84,8 @@ bool programOnPath(const std::string &name) {
 bool openReportWorkbook(RunState &run) {
   ReportDefinition &def = run.definition;
   try {
-    createPlaceholder(def.resolvedReportPath);
-    run.log.logLine("Create the blank report file \"" + def.resolvedReportPath + "\".");
+    checkReportCanBeWritten(def.resolvedReportPath);
+    run.log.logLine("The report file \"" + def.resolvedReportPath + "\" can be written.");
   } catch (const std::exception &e) {
     run.log.logError("Failed to create the report file \"" + def.resolvedReportPath + "\".",
                      describe(e));
@@ -107,8 +117,6 @@ bool finishReportWorkbook(RunState &run) {
   Workbook &book = *run.reportWorkbook;
   const std::vector<FileType> &fileTypes = run.environment.fileTypes;
 
-  std::error_code ec;
-  fs::remove(def.resolvedReportPath, ec);
   try {
     app.setInteractive(true);
     app.setCalculation(xlCalculation::xlCalculationAutomatic);

@@ -1,7 +1,8 @@
 #pragma once
-// The report workbook from template to saved file: a placeholder report file is made and the
+// The report workbook from template to saved file: the report's folder is checked and the
 // template opened before the script runs; afterwards the workbook is recalculated, protected,
-// saved in the chosen file type, and shown or closed.
+// saved in the chosen file type (written beside the old report and renamed over it only when
+// complete), and shown or closed.
 
 #include "engine/run_state.h"
 

@@ -6,6 +6,7 @@
 #include "engine/components/spreadsheet/file_type_table.h"
 #include "engine/product_info.h"
 #include "engine/run_driver.h"
+#include "engine/run_signals.h"
 #include "frontends/command_line.h"
 #include "frontends/environment_logins.h"
 #include "frontends/resource_folder.h"
@@ -42,21 +43,43 @@ std::string absoluteAgainstCurrent(const std::string &path) {
 
 std::string programFolder() { return executablePath().parent_path().string(); }
 
+namespace {
+
+// "$XDG_STATE_HOME/brevant/<name>" (by default under ~/.local/state), its folders created.
+std::string stateFolderLog(const std::string &name) {
+  std::string state;
+  if (const char *xdg = std::getenv("XDG_STATE_HOME"); xdg != nullptr && *xdg == '/')
+    state = xdg;
+  else if (const char *home = std::getenv("HOME"); home != nullptr && *home != '\0')
+    state = std::string(home) + "/.local/state";
+  else
+    return {};
+  createFolders(state + "/brevant");
+  return state + "/brevant/" + name;
+}
+
+// Appends a start-up error to the program folder's log or, when that cannot be written, to
+// the one in the state folder. Returns the log written, or empty.
+std::string writeStartupError(const std::string &message) {
+  const std::string first = startupErrorLogPath();
+  if (logStartupError(first, message))
+    return first;
+  const std::string second = stateFolderLog(executablePath().filename().string() + ".log");
+  if (!second.empty() && second != first && logStartupError(second, message))
+    return second;
+  return {};
+}
+
+} // namespace
+
 std::string startupErrorLogPath() {
   const std::string name = executablePath().filename().string() + ".log";
   const std::string folder = programFolder();
   // An installed program (its files under ../share) does not write into its bin/ folder.
   if (resourceFolderFor(folder) == folder && access(folder.c_str(), W_OK) == 0)
     return folder + "/" + name;
-  std::string state;
-  if (const char *xdg = std::getenv("XDG_STATE_HOME"); xdg != nullptr && *xdg != '\0')
-    state = xdg;
-  else if (const char *home = std::getenv("HOME"); home != nullptr && *home != '\0')
-    state = std::string(home) + "/.local/state";
-  else
-    state = "/tmp";
-  createFolders(state + "/brevant");
-  return state + "/brevant/" + name;
+  const std::string fallback = stateFolderLog(name);
+  return fallback.empty() ? folder + "/" + name : fallback;
 }
 
 int Startup(const std::vector<std::string> &arguments, InteractiveStart interactive) {
@@ -90,10 +113,16 @@ int Startup(const std::vector<std::string> &arguments, InteractiveStart interact
     return kExitNotStarted;
   }
 
+  // From here on a stop signal asks the batch run to end in order rather than killing it.
+  RunSignals signals(true);
   const std::string path = absoluteAgainstCurrent(line.definitionFile);
   ReportDefinition definition;
   if (const auto message = openDefinition(path, definition)) {
-    logStartupError(startupErrorLogPath(), *message);
+    // Standard error too: whoever started the run may have no way to the program's folder.
+    std::cerr << "brevant: " << *message << "\n";
+    if (writeStartupError(*message).empty())
+      std::cerr << "brevant: the start-up error log \"" << startupErrorLogPath()
+                << "\" cannot be written.\n";
     return kExitNotStarted;
   }
   definition.definitionFilePath = path;
@@ -108,8 +137,12 @@ int Startup(const std::vector<std::string> &arguments, InteractiveStart interact
   RunObserver batchObserver;
   const RunOutcome outcome = runReport(definition, environment, request, batchObserver);
   if (!outcome.logOpened) {
-    std::cerr << "brevant: the log file \"" << outcome.logPath << "\" cannot be created.\n";
+    std::cerr << "brevant: " << outcome.logError << "\n";
     return kExitNotStarted;
+  }
+  if (!outcome.logError.empty()) {
+    std::cerr << "brevant: " << outcome.logError << "\n";
+    return kExitErrorsLogged;
   }
   return outcome.errorCount > 0 ? kExitErrorsLogged : kExitClean;
 }

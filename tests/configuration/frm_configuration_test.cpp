@@ -1,6 +1,7 @@
 #include "configuration/frm_data_source.h"
 #include "configuration/frm_parameter.h"
 #include "configuration_fixture.h"
+#include "definition/definition_file.h"
 
 #include <QFocusEvent>
 #include <QTabBar>
@@ -221,6 +222,32 @@ TEST_F(ConfigurationDialogTest, OkChecksTheFileNamesInOrderAndStaysOpen) {
     EXPECT_FALSE(workspace.definition.definitionChanged);
     EXPECT_EQ(workspace.definition.ReportTemplateFileName, "Template\\Sales.xlsx");
   }
+}
+
+TEST_F(ConfigurationDialogTest, OkRefusesAPasswordThatCannotBeEncipheredAndStaysOpen) {
+  addDataSources(3);
+  workspace.definition.dataSources[1].Password = "naïve€"; // Windows-1252 has both
+  workspace.definition.dataSources[2].Password = "zażółć";
+  FrmConfiguration &config = open();
+  config.show();
+  config.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&config));
+  check("chkEncryptPwd")->setChecked(true);
+  prompts.messages.clear();
+  config.cmdOK_Click();
+  EXPECT_EQ(prompts.onlyMessage(), errorBoxText(unencipherablePasswordMessage("ds3")));
+  EXPECT_EQ(config.currentTab(), FrmConfiguration::kDataSourceTab);
+  EXPECT_EQ(list("lstDataSource")->currentRow(), 2);
+  EXPECT_EQ(QApplication::focusWidget(), list("lstDataSource"));
+  EXPECT_TRUE(config.isVisible());
+  EXPECT_FALSE(workspace.definition.EncryptPassword);
+
+  // Without enciphering, the same password is accepted.
+  check("chkEncryptPwd")->setChecked(false);
+  prompts.messages.clear();
+  config.cmdOK_Click();
+  EXPECT_TRUE(prompts.messages.empty());
+  EXPECT_EQ(dialog->result(), QDialog::Accepted);
 }
 
 TEST_F(ConfigurationDialogTest, AnEmptyReportOrLogNameIsAccepted) {

@@ -89,16 +89,18 @@ const Server kServers[] = {
 // Names the server in the test's name and messages, not its bytes.
 void PrintTo(const Server &server, std::ostream *out) { *out << server.name; }
 
-class BatchServer : public BatchDatabase, public ::testing::WithParamInterface<Server> {
+// A run against one of the private servers, found through the variables its starter exports.
+class BatchOnServer : public BatchDatabase {
 protected:
-  void SetUp() override {
-    const std::string prefix = GetParam().prefix;
+  // False when the server is not there.
+  bool useServer(const std::string &prefix) {
     if (std::getenv((prefix + "_DSN").c_str()) == nullptr)
-      GTEST_SKIP() << "no " << GetParam().name << " server (run through scripts/test)";
+      return false;
     BatchDatabase::SetUp();
     dsn = std::getenv((prefix + "_DSN").c_str());
     user = std::getenv((prefix + "_USER").c_str());
     password = std::getenv((prefix + "_PASSWORD").c_str());
+    return true;
   }
   std::string environment() const {
     std::string env;
@@ -108,6 +110,23 @@ protected:
     return env;
   }
   std::string dsn, user, password;
+};
+
+class BatchServer : public BatchOnServer, public ::testing::WithParamInterface<Server> {
+protected:
+  void SetUp() override {
+    if (!useServer(GetParam().prefix))
+      GTEST_SKIP() << "no " << GetParam().name << " server (run through scripts/test)";
+  }
+};
+
+// What only PostgreSQL's driver shows: its declare-fetch mode and its dates beyond the sheet's.
+class BatchPostgres : public BatchOnServer {
+protected:
+  void SetUp() override {
+    if (!useServer("BREVANT_PG"))
+      GTEST_SKIP() << "no PostgreSQL server (run through scripts/test)";
+  }
 };
 
 INSTANTIATE_TEST_SUITE_P(Servers, BatchServer, ::testing::ValuesIn(kServers),
@@ -280,6 +299,63 @@ TEST_P(BatchServer, EnvironmentPasswordIsInNoCommandLine) {
   EXPECT_GE(seen, 5) << "the run was too quick to be watched";
   EXPECT_TRUE(logHas("Connect to database successfully. DSN=" + dsn + "\xEF\xBC\x8C USER=" + user));
   EXPECT_EQ(readBytes(file("run.log")).find(password), std::string::npos);
+
+TEST_F(BatchPostgres, ConnectionLostDuringADeclareFetchIsAnErrorNotACrash) {
+  // The server ends the run's session while the records come in blocks of 100.
+  const char *connection = std::getenv("BREVANT_PG_CONNSTR");
+  ASSERT_NE(connection, nullptr);
+  definition("Name1=pg\r\nConnectionString1=" + std::string(connection) +
+                 ";UseDeclareFetch=1;Fetch=100;pqopt={application_name=brevant-lost}",
+             "@1=REPORT(SHEET=1 CELL=A2)\r\nselect g from generate_series(1, 5000000) g\r\n");
+  const std::string terminate =
+      "PGPASSWORD=" + shellQuote(password) + " psql -X -q -h " + std::getenv("BREVANT_PG_HOST") +
+      " -p " + std::getenv("BREVANT_PG_PORT") + " -U " + user + " -d " +
+      std::getenv("BREVANT_PG_DATABASE") +
+      " -c \"select pg_terminate_backend(pid) from pg_stat_activity where application_name = "
+      "'brevant-lost'\" >/dev/null";
+  const int status = runCommand(
+      "cd " + shellQuote(folder.path().string()) + " && " + environment() + " BREVANT_SETTINGS=" +
+      shellQuote(file("settings.reg")) + " " + shellQuote(BREVANT_BINARY_DIR "/brevant") +
+      " report.kvd -C & run=$!; cd " + shellQuote(folder.path().string()) +
+      "; for i in $(seq 600); do grep -q generate_series run.log 2>/dev/null && break; sleep 0.1; "
+      "done; sleep 0.5; " +
+      terminate + "; wait $run");
+  EXPECT_EQ(status, 1);
+  EXPECT_TRUE(logHas("Error: Failed to execute function REPORT."));
+  EXPECT_TRUE(logHasPrefix("Error Info: "));
+  EXPECT_TRUE(logHas("Save the report file \"" + file("r.xlsx") + "\"."));
+  EXPECT_EQ(logLines("run.log").back(), "Close the log file.");
+}
+
+TEST_F(BatchPostgres, DatesTheSheetCannotHoldArriveAsTextNeverAsToday) {
+  // psqlODBC rewrites such values before any program sees them (infinity as 0000-00-00, a year
+  // past 9999 cut to four digits); cast to text in the SQL they arrive exactly as written.
+  definition("Name1=" + dsn + "\r\nUser1=" + user + "\r\nPassword1=" + password,
+             "@1=REPORT(SHEET=1 CELL=A2)\r\n"
+             "select date '2024-03-05', timestamp '2024-03-05 14:30:15.25', "
+             "date 'infinity', timestamp '-infinity', date '10000-01-01', "
+             "timestamp '294276-12-31 23:59:59', date '5874897-12-31', date '1899-12-31', "
+             "date 'infinity'::text, date '4713-01-01 BC'::text, date '10000-01-01'::text\r\n");
+  ASSERT_EQ(brevant("report.kvd -C", environment()), 0) << lastOutput;
+  const std::string today =
+      python("import datetime\nprint(datetime.date.today().isoformat())").substr(0, 10);
+  std::vector<std::string> values;
+  std::istringstream lines(
+      python("import openpyxl\nws = openpyxl.load_workbook('" + file("r.xlsx") +
+             "').active\nfor c in ws[2]: print(type(c.value).__name__, c.value)"));
+  for (std::string line; std::getline(lines, line);)
+    values.push_back(line);
+  ASSERT_EQ(values.size(), 11u);
+  EXPECT_EQ(values[0], "datetime 2024-03-05 00:00:00");
+  EXPECT_EQ(values[1], "datetime 2024-03-05 14:30:15.250000");
+  for (size_t i = 2; i <= 6; ++i) {
+    EXPECT_EQ(values[i].rfind("str ", 0), 0u) << values[i];
+    EXPECT_EQ(values[i].find(today), std::string::npos) << values[i];
+  }
+  EXPECT_EQ(values[7], "str 1899-12-31");
+  EXPECT_EQ(values[8], "str infinity");
+  EXPECT_EQ(values[9], "str 4713-01-01 BC");
+  EXPECT_EQ(values[10], "str 10000-01-01");
 }
 
 } // namespace

@@ -55,7 +55,7 @@ TEST_F(Batch, NormalRunLogsEveryStepAndFillsTheNames) {
   EXPECT_EQ(brevant("report.kvd -C"), 0) << lastOutput;
   EXPECT_EQ(logLines("run.log"),
             expected({"Connect to database successfully. DSN=sales, Using a connection string.",
-                      "Create the blank report file \"" + abs("out/report.xlsx") + "\".",
+                      "The report file \"" + abs("out/report.xlsx") + "\" can be written.",
                       "Open the template file \"" + abs("template.xlsx") + "\".",
                       "[1]    EXECSQL(CONNECT=sales)", "[1]    insert into runs values ('x')",
                       "[1]    Success.", "[2]    NAME(NAME=Total,Region)",
@@ -174,7 +174,7 @@ TEST_F(Batch, WarningsForParametersAndDataSources) {
             expected({"Warning: 3 parameters have been defined in the report, but just 1 "
                       "parameter is inputed on command line.",
                       "Warning: None of data sources is defined.",
-                      "Create the blank report file \"" + abs("r-2024.xlsx") + "\".",
+                      "The report file \"" + abs("r-2024.xlsx") + "\" can be written.",
                       "Open the template file \"" + abs("template.xlsx") + "\".",
                       "Save the report file \"" + abs("r-2024.xlsx") + "\".",
                       "Close the report file.", "Close the log file."}));

@@ -81,5 +81,26 @@ TEST_F(Images, EachFixedBlockReadsItsOwnStyle) {
   EXPECT_EQ(values("A2:B7"), "1|\n2|\n3|\n4|#Error\n5|\n6|\n");
 }
 
+TEST_F(Images, PictureThatDeclaresTooManyPixelsIsRefusedFromItsHeader) {
+  // 23 bytes that declare 16,384 x 16,384 pixels: decoding them would take gigabytes.
+  write("tpl/pics/huge.ppm", std::string("P6\n16384 16384\n255\n") + "\x01\x02\x03\x04");
+  ASSERT_EQ(std::filesystem::file_size(file("tpl/pics/huge.ppm")), 23u);
+  makeDatabase("data.db", "create table p (id integer, pic text);"
+                          "insert into p values (1, 'pics/huge.ppm'), (2, 'pics/a.png');");
+  makeTemplate("tpl/template.xlsx", "");
+  definition("@1=REPORT(SHEET=1 CELL=A2,B2 IMAGE=2)\r\nselect * from p order by id\r\n",
+             "tpl/template.xlsx");
+  const auto lines = run();
+  const std::string huge = std::filesystem::absolute(file("tpl/pics/huge.ppm")).string();
+  const auto at = std::find(lines.begin(), lines.end(),
+                            "Error: Failed to insert the image file \"" + huge + "\".");
+  ASSERT_NE(at, lines.end()) << lastOutput;
+  EXPECT_EQ(*(at + 1), "Error Info: The picture \"" + huge +
+                           "\" is too large: 16384 x 16384 pixels (more than 100 million).");
+  EXPECT_TRUE(has(lines, "[1]    Success."));
+  EXPECT_EQ(values("A2:B3"), "1|#Error\n2|\n");
+  EXPECT_EQ(anchors(), "twoCellAnchor oneCell 1,2 1,3 30,15\n") << "the next picture is added";
+}
+
 } // namespace
 } // namespace brevant::testing

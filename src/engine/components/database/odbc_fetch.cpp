@@ -100,28 +100,20 @@ public:
         out.appendNull();
       return;
     }
-    case Retrieval::Date: {
-      SQL_DATE_STRUCT value{};
-      if (fixed(column, SQL_C_TYPE_DATE, &value, sizeof value))
-        out.appendDate(DateValue{static_cast<int16_t>(value.year),
-                                 static_cast<uint8_t>(value.month),
-                                 static_cast<uint8_t>(value.day)});
-      else
+    case Retrieval::Date:
+    case Retrieval::Timestamp:
+      // As text, which ODBC gives as "yyyy-mm-dd[ hh:mm:ss[.f]]": a value the date structure
+      // cannot carry (PostgreSQL's infinity, a year before Christ or after 9999) then keeps
+      // its exact text instead of becoming whatever the driver puts in the structure.
+      if (!wideText(column))
         out.appendNull();
-      return;
-    }
-    case Retrieval::Timestamp: {
-      SQL_TIMESTAMP_STRUCT value{};
-      if (fixed(column, SQL_C_TYPE_TIMESTAMP, &value, sizeof value))
-        out.appendDateTime(DateTimeValue{
-            DateValue{static_cast<int16_t>(value.year), static_cast<uint8_t>(value.month),
-                      static_cast<uint8_t>(value.day)},
-            TimeValue{static_cast<uint8_t>(value.hour), static_cast<uint8_t>(value.minute),
-                      static_cast<uint8_t>(value.second), static_cast<uint32_t>(value.fraction)}});
+      else if (auto value = parseIsoDateTime(utf8_); !value)
+        out.appendText(utf8_);
+      else if (plan.retrieval == Retrieval::Date)
+        out.appendDate(value->date);
       else
-        out.appendNull();
+        out.appendDateTime(*value);
       return;
-    }
     case Retrieval::Time:
       // As text, so that fractions of a second survive (SQL_TIME_STRUCT has none).
       if (!wideText(column))

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <thread>
 
+#include "engine/components/spreadsheet/io/pending_files.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 
 namespace brevant {
@@ -91,6 +92,7 @@ ChildResult runChild(const std::vector<std::string> &argv, const std::string &ou
   }
   // Set the group from this side too, so that a kill cannot race the child's own setpgid.
   ::setpgid(pid, pid);
+  PendingChild pending(pid);
   ::close(out);
   if (devNull >= 0)
     ::close(devNull);

@@ -2,13 +2,17 @@
 #include "engine/components/spreadsheet/io/c_numbers.h"
 
 #include <stdlib.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
 #include "engine/components/spreadsheet/convert/child_process.h"
+#include "engine/components/spreadsheet/io/pending_files.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 
 namespace brevant {
@@ -29,6 +33,7 @@ public:
       throw SpreadsheetError("A temporary folder for the conversion cannot be created in \"" +
                              base.string() + "\".");
     path_ = pattern;
+    pending_.track(path_.string(), true);
   }
   ~ScratchFolder() {
     std::error_code ec;
@@ -38,6 +43,7 @@ public:
 
 private:
   fs::path path_;
+  PendingPath pending_;
 };
 
 // A file: URL for a local folder, with everything but unreserved characters percent-encoded.
@@ -97,7 +103,13 @@ void moveInto(const fs::path &from, const std::string &to) {
   if (!ec)
     return;
   // Another file system: copy beside the target first so the target never holds half a file.
-  const fs::path partial = to + ".part";
+  std::string partial = to + ".XXXXXX";
+  const int fd = ::mkstemp(partial.data());
+  if (fd < 0)
+    throw SpreadsheetError("The converted file cannot be written to \"" + to +
+                           "\": " + std::strerror(errno) + ".");
+  ::close(fd);
+  PendingPath pending(partial);
   fs::copy_file(from, partial, fs::copy_options::overwrite_existing, ec);
   if (!ec)
     fs::rename(partial, to, ec);

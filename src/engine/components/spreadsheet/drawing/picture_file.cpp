@@ -127,6 +127,9 @@ PictureFile decodePicture(std::string bytes, const std::string &source) {
   if (bytes.empty() || !stbi_info_from_memory(data, size, &width, &height, &components))
     throw SpreadsheetError("The file \"" + source + "\" is not a picture (" +
                            (bytes.empty() ? "it is empty" : stbi_failure_reason()) + ").");
+  if (uint64_t(width) * uint64_t(height) > kMaxPicturePixels)
+    throw SpreadsheetError("The picture \"" + source + "\" is too large: " + std::to_string(width) +
+                           " x " + std::to_string(height) + " pixels (more than 100 million).");
   p.width = width;
   p.height = height;
   auto starts = [&](std::string_view magic) { return bytes.compare(0, magic.size(), magic) == 0; };

@@ -21,6 +21,9 @@ struct PictureFile {
 };
 
 constexpr uint64_t kMaxPictureBytes = 50ull * 1024 * 1024;
+// A picture that states more pixels than this is refused from its header, before anything is
+// decoded: a few bytes can declare a picture that takes gigabytes to unpack.
+constexpr uint64_t kMaxPicturePixels = 100'000'000;
 
 // Reads a picture file, or fetches it when `source` is an address (it contains "://") with a
 // time-out. Throws with a description for a missing file, an unreachable address, a file that

@@ -13,6 +13,7 @@
 
 #include "engine/components/spreadsheet/cells/date_serial.h"
 #include "engine/components/spreadsheet/cells/number_format.h"
+#include "engine/components/spreadsheet/io/pending_files.h"
 #include "engine/components/spreadsheet/io/xml_text.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 #include "engine/components/spreadsheet/workbook.h"
@@ -30,6 +31,7 @@ public:
     if (fd < 0)
       fail("Cannot create the file");
     temp_ = templ;
+    pending_.track(temp_);
     mode_t mask = umask(0);
     umask(mask);
     fchmod(fd, 0666 & ~mask);
@@ -68,6 +70,7 @@ private:
     throw SpreadsheetError(std::string(what) + " \"" + path_ + "\": " + std::strerror(errno) + ".");
   }
   std::string path_, temp_;
+  PendingPath pending_;
   FILE *file_ = nullptr;
 };
 

@@ -42,6 +42,7 @@ ZipWriter::ZipWriter(std::string path) : path_(std::move(path)) {
   if (fd < 0)
     throw SpreadsheetError(systemError("Cannot create the file", path_));
   tempPath_ = templ;
+  pending_.track(tempPath_);
   mode_t mask = umask(0);
   umask(mask);
   fchmod(fd, 0666 & ~mask);
@@ -214,10 +215,13 @@ void ZipWriter::finish() {
   if (std::fflush(file_) != 0) {
     throw SpreadsheetError(systemError("Cannot write the file", path_));
   }
-  std::fclose(file_);
+  const int closed = std::fclose(file_);
   file_ = nullptr;
+  if (closed != 0)
+    throw SpreadsheetError(systemError("Cannot write the file", path_));
   if (std::rename(tempPath_.c_str(), path_.c_str()) != 0)
     throw SpreadsheetError(systemError("Cannot save the file", path_));
+  pending_.release();
   finished_ = true;
 }
 

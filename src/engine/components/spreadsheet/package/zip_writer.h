@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/components/spreadsheet/io/pending_files.h"
 #include "engine/components/spreadsheet/package/zip_reader.h"
 
 namespace brevant {
@@ -42,6 +43,7 @@ private:
                   std::string_view name);
 
   std::string path_, tempPath_;
+  PendingPath pending_; // the temporary file, removed should the process end mid-save
   FILE *file_ = nullptr;
   uint64_t position_ = 0;
   uint16_t dosTime_ = 0, dosDate_ = 0;
