@@ -284,8 +284,9 @@ Relationships Package::relationshipsOf(std::string_view partName) {
 }
 
 void Package::save(const std::string &path,
-                   const std::map<std::string, ZipWriter::Producer> &generated, int level) const {
-  ZipWriter zip(path);
+                   const std::map<std::string, ZipWriter::Producer> &generated,
+                   const CompressionOptions &options) const {
+  ZipWriter zip(path, options);
   // The content types come first, as the packaging conventions recommend.
   std::vector<const Part *> order;
   for (const auto &p : parts_)
@@ -297,15 +298,15 @@ void Package::save(const std::string &path,
   for (const Part *p : order) {
     const std::string &name = p->stored.name;
     if (auto g = generated.find(name); g != generated.end())
-      zip.addStreamed(name, g->second, level);
+      zip.addStreamed(name, g->second);
     else if (p->replaced)
-      zip.addData(name, p->data, level);
+      zip.addData(name, p->data);
     else
       zip.addRaw(p->stored);
   }
   for (const auto &[name, producer] : generated)
     if (!has(name))
-      zip.addStreamed(name, producer, level);
+      zip.addStreamed(name, producer);
   zip.finish();
 }
 

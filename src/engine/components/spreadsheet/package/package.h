@@ -70,7 +70,7 @@ public:
   // Writes every part: those named in `generated` through their producers, replaced parts
   // compressed from memory, all others copied as they were stored.
   void save(const std::string &path, const std::map<std::string, ZipWriter::Producer> &generated,
-            int level = 6) const;
+            const CompressionOptions &options = {}) const;
 
 private:
   struct Part {

@@ -2,12 +2,10 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <memory>
 
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 
@@ -36,7 +34,8 @@ std::string systemError(const std::string &what, const std::string &path) {
 
 } // namespace
 
-ZipWriter::ZipWriter(std::string path) : path_(std::move(path)) {
+ZipWriter::ZipWriter(std::string path, CompressionOptions options)
+    : path_(std::move(path)), options_(options) {
   std::string templ = path_ + ".XXXXXX";
   int fd = mkstemp(templ.data());
   if (fd < 0)
@@ -114,43 +113,25 @@ void ZipWriter::addRaw(const ZipEntry &entry) {
   central_.push_back({entry.name, entry.method, entry.crc, entry.raw.size(), entry.size, offset});
 }
 
-void ZipWriter::addData(std::string_view name, std::string_view data, int level) {
+void ZipWriter::addData(std::string_view name, std::string_view data, std::optional<int> level) {
   addStreamed(
       name, [&](const std::function<void(std::string_view)> &write) { write(data); }, level);
 }
 
-void ZipWriter::addStreamed(std::string_view name, const Producer &produce, int level) {
+void ZipWriter::addStreamed(std::string_view name, const Producer &produce,
+                            std::optional<int> level) {
   uint64_t offset = beginEntry(name, 8);
   uint64_t start = position_;
-  z_stream zs{};
-  if (deflateInit2(&zs, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-    throw SpreadsheetError("The compressor could not be started.");
-  std::unique_ptr<z_stream, void (*)(z_stream *)> guard(&zs, [](z_stream *z) { deflateEnd(z); });
-  uint32_t crc = crc32(0, nullptr, 0);
-  uint64_t size = 0;
-  std::string out(1 << 18, '\0');
-  auto pump = [&](std::string_view piece, int flush) {
-    zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(piece.data()));
-    zs.avail_in = static_cast<uInt>(piece.size());
-    do {
-      zs.next_out = reinterpret_cast<Bytef *>(out.data());
-      zs.avail_out = static_cast<uInt>(out.size());
-      deflate(&zs, flush);
-      writeBytes(out.data(), out.size() - zs.avail_out);
-    } while (zs.avail_out == 0 || (flush == Z_FINISH && zs.avail_in != 0));
-  };
-  produce([&](std::string_view piece) {
-    while (!piece.empty()) {
-      std::string_view chunk = piece.substr(0, 1u << 30);
-      crc = crc32_z(crc, reinterpret_cast<const Bytef *>(chunk.data()), chunk.size());
-      size += chunk.size();
-      pump(chunk, Z_NO_FLUSH);
-      piece.remove_prefix(chunk.size());
-    }
-  });
-  pump({}, Z_FINISH);
-  patchEntry(offset, crc, position_ - start, size, name);
-  central_.push_back({std::string(name), 8, crc, position_ - start, size, offset});
+  CompressionOptions options = options_;
+  if (level)
+    options.level = *level;
+  ChunkedDeflate deflater(
+      options, [this](std::string_view bytes) { writeBytes(bytes.data(), bytes.size()); });
+  produce([&](std::string_view piece) { deflater.write(piece); });
+  deflater.finish();
+  patchEntry(offset, deflater.crc(), position_ - start, deflater.size(), name);
+  central_.push_back(
+      {std::string(name), 8, deflater.crc(), position_ - start, deflater.size(), offset});
 }
 
 void ZipWriter::finish() {
