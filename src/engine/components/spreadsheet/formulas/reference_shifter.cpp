@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 
+#include "cipher/case_folding.h"
+
 namespace brevant {
 
 namespace {
@@ -15,16 +17,6 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isNameChar(char c) {
   return isLetter(c) || isDigit(c) || c == '_' || c == '.' || c == '\\' || c == '?' ||
          static_cast<unsigned char>(c) >= 0x80;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
 }
 
 enum class RefKind { Cell, Area, Columns, Rows };
@@ -377,10 +369,10 @@ bool refersTo(const FoundRef &f, std::string_view host, std::string_view target)
   if (f.external)
     return false;
   if (f.threeD)
-    return equalsNoCase(f.sheet, target) && equalsNoCase(f.lastSheet, target);
+    return equalsIgnoringCase(f.sheet, target) && equalsIgnoringCase(f.lastSheet, target);
   if (f.qualified)
-    return equalsNoCase(f.sheet, target);
-  return !host.empty() && equalsNoCase(host, target);
+    return equalsIgnoringCase(f.sheet, target);
+  return !host.empty() && equalsIgnoringCase(host, target);
 }
 
 // The reference's extent along and across the shift's axis.
@@ -558,7 +550,7 @@ FormulaReach formulaReach(std::string_view formula, std::string_view host) {
     if (f.external)
       return false;
     bool self = (!f.qualified && !host.empty()) ||
-                (f.qualified && !f.threeD && equalsNoCase(f.sheet, host));
+                (f.qualified && !f.threeD && equalsIgnoringCase(f.sheet, host));
     if (!self) {
       reach.otherSheets = true;
       if (f.threeD)
