@@ -12,6 +12,7 @@
 #include "engine/components/spreadsheet/cells/date_serial.h"
 #include "engine/components/spreadsheet/drawing/drawing.h"
 #include "engine/components/spreadsheet/drawing/shapes.h"
+#include "engine/components/spreadsheet/io/rich_text_xml.h"
 #include "engine/components/spreadsheet/io/xml_text.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 #include "engine/components/spreadsheet/structure/sheet_features.h"
@@ -230,7 +231,6 @@ void Worksheet::readSheetData(pugi::xml_node sheetData) {
         if (is) {
           std::string plain;
           bool rich = false;
-          StringWriter w;
           for (auto part : is.children()) {
             auto pn = localName(part.name());
             if (pn == "t")
@@ -241,10 +241,9 @@ void Worksheet::readSheetData(pugi::xml_node sheetData) {
                 if (localName(rt.name()) == "t")
                   plain += decodeXstring(rt.text().get());
             }
-            part.print(w, "", pugi::format_raw);
           }
           type = CellType::String;
-          index = rich ? strings.addRich(plain, std::move(w.out)) : strings.add(plain);
+          index = rich ? strings.addRich(plain, richTextXml(is)) : strings.add(plain);
         }
       } else if (t == "b") {
         if (v) {
@@ -278,7 +277,8 @@ void Worksheet::readSheetData(pugi::xml_node sheetData) {
             number = *serial;
           }
         }
-      } else if (v) {
+      } else if (v && *v.text().get()) {
+        // An empty <v> is no value: the cell stays empty rather than becoming 0.
         char *end;
         number = std::strtod(v.text().get(), &end);
         type = CellType::Number;

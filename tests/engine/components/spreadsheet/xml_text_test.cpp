@@ -86,6 +86,22 @@ TEST(SharedStrings, EscapesAreDecodedRunByRun) {
   EXPECT_EQ(strings.text(1), "x_x0041_\r");
 }
 
+TEST(SharedStrings, RichItemsFromPrefixedPartsAreWrittenWithoutTheirPrefix) {
+  // Our part binds the spreadsheet namespace as the default one: a prefix taken along from the
+  // source part would be unbound there, and the workbook damaged.
+  SharedStrings strings;
+  strings.load("<x:sst xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+               "xmlns:o=\"urn:other\"><x:si><x:r><x:rPr><x:b/></x:rPr><x:t>bold</x:t></x:r>"
+               "<x:r><x:t>_x000D_</x:t><o:mark/></x:r></x:si></x:sst>");
+  EXPECT_EQ(strings.text(0), "bold\r");
+  std::string xml;
+  strings.write([&](std::string_view piece) { xml += piece; });
+  EXPECT_NE(xml.find("<si><r><rPr><b/></rPr><t>bold</t></r><r><t>_x000D_</t>"
+                     "<o:mark xmlns:o=\"urn:other\"/></r></si>"),
+            std::string::npos)
+      << xml;
+}
+
 TEST(CellTextLimit, CutsAtTheLastWholeCharacterWithinTheLimit) {
   EXPECT_EQ(cellTextFit(std::string(32767, 'a')), 32767u);
   EXPECT_EQ(cellTextFit(std::string(40000, 'a')), 32767u);

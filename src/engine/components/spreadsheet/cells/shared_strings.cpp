@@ -5,6 +5,7 @@
 #include <pugixml.hpp>
 
 #include "engine/components/spreadsheet/cells/cell_text_limit.h"
+#include "engine/components/spreadsheet/io/rich_text_xml.h"
 #include "engine/components/spreadsheet/io/xml_text.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 
@@ -50,10 +51,7 @@ void SharedStrings::load(std::string_view xml) {
     if (plain) {
       append(text);
     } else {
-      StringWriter w;
-      for (auto child : si.children())
-        child.print(w, "", pugi::format_raw);
-      addRich(text, std::move(w.out));
+      addRich(text, richTextXml(si));
     }
   }
 }
