@@ -7,6 +7,7 @@ Prints one line "DIFF<TAB>file<TAB>kind<TAB>detail" per difference found and a s
 import datetime
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -309,8 +310,12 @@ def level_c(rows, work):
             record, first, last, count = (int(x) for x in row[3:7])
             base = os.path.join(work, "lo_base_" + os.path.basename(out))
             theirs = os.path.join(work, "lo_c_" + os.path.basename(out))
+            # LibreOffice works on a copy: it leaves lock files beside what it opens.
+            copy = os.path.join(work, "orig_" + os.path.basename(out))
+            shutil.copyfile(orig, copy)
+            doc = None
             try:
-                doc = lo.open(orig)
+                doc = lo.open(copy)
                 lo.save_xlsx(doc, base)
                 sheet = doc.getSheets().getByIndex(0)
                 sheet.getRows().insertByIndex(record, count)
@@ -320,10 +325,12 @@ def level_c(rows, work):
                     dest = sheet.getCellByPosition(first - 1, record - 1 + k).getCellAddress()
                     sheet.copyRange(dest, src)
                 lo.save_xlsx(doc, theirs)
-                doc.close(True)
             except Exception as e:
                 diff(file, "libreoffice-error", e)
                 continue
+            finally:
+                if doc is not None:
+                    doc.close(True)
             try:
                 fo, fb = features(orig), features(base)
                 fe, fl = features(out), features(theirs)
