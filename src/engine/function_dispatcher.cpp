@@ -4,6 +4,7 @@
 #include "engine/components/spreadsheet/workbook.h"
 #include "engine/numeric_text.h"
 #include "engine/script_functions.h"
+#include "engine/workbook_lifecycle.h"
 
 #include <algorithm>
 #include <cctype>
@@ -92,6 +93,7 @@ void Dispatcher::dispatchFunction(FunctionSettings &settings, const std::string 
     if (run_.interactiveRun())
       run_.observer.functionStarted(run_.functionCount, settings.functionLabel);
 
+    const uint64_t overlongBefore = overlongTexts();
     std::optional<bool> result;
     switch (settings.functionKind) {
     case kExecSqlFunction:
@@ -108,12 +110,21 @@ void Dispatcher::dispatchFunction(FunctionSettings &settings, const std::string 
       result = runReport(settings, sqlText);
       break;
     }
+    if (const uint64_t cut = overlongTexts() - overlongBefore; cut > 0 && !reportSavedAsText(run_))
+      run_.log.logLine(label + "Warning: " + std::to_string(cut) +
+                       (cut == 1 ? " cell has" : " cells have") +
+                       " more text than the 32,767 characters a workbook cell holds; the report "
+                       "keeps the first 32,767.");
     if (!result)
       return;
     run_.log.logLine(label + (*result ? "Success." : "Failure."));
   } catch (const std::exception &e) {
     run_.log.logError("Failed to excute function.", e.what());
   }
+}
+
+uint64_t Dispatcher::overlongTexts() const {
+  return run_.reportWorkbook ? run_.reportWorkbook->sharedStrings().overlongAdds() : 0;
 }
 
 bool Dispatcher::selectSheet(const FunctionSettings &settings) {

@@ -26,6 +26,8 @@ public:
 private:
   // The REPORT checks and executor; nullopt when a check stopped the function.
   std::optional<bool> runReport(FunctionSettings &settings, const std::string &sqlText);
+  // Texts given so far that are longer than a workbook cell holds.
+  uint64_t overlongTexts() const;
   bool selectSheet(const FunctionSettings &settings);
 
   RunState &run_;

@@ -1,5 +1,6 @@
 #include "engine/report_fill.h"
 
+#include "definition/name_lookup.h"
 #include "definition/text_utils.h"
 #include "engine/components/database/connection.h"
 #include "engine/components/database/recordset.h"
@@ -10,19 +11,11 @@
 #include "engine/record_count.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <limits>
 
 namespace brevant {
 namespace {
-
-bool sameTextIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 FillError imageError(const std::string &detail) {
   return FillError("Syntax error. Failed to parse image.", detail);
@@ -126,7 +119,7 @@ std::vector<int> fieldListIndexes(const std::vector<std::string> &entries, Field
         index = static_cast<int64_t>(rounded) - 1;
     } else {
       for (int i = 0; i < count; ++i)
-        if (sameTextIgnoringCase(fields.Item(i).Name(), entry)) {
+        if (textEquals(fields.Item(i).Name(), entry, kTextCompare)) {
           index = i;
           break;
         }

@@ -111,6 +111,16 @@ bool openReportWorkbook(RunState &run) {
   return true;
 }
 
+bool reportSavedAsText(const RunState &run) {
+  const std::vector<FileType> &fileTypes = run.environment.fileTypes;
+  const int index = findFileType(fileTypes, run.definition.ReportFileType);
+  if (index >= 0)
+    return isTextFileFormat(fileTypes[index].formatCode);
+  return run.reportWorkbook != nullptr &&
+         isTextFileFormat(formatForExtension(run.definition.resolvedReportPath,
+                                             run.reportWorkbook->FileFormat()));
+}
+
 bool finishReportWorkbook(RunState &run) {
   ReportDefinition &def = run.definition;
   Application &app = *run.excelApp;

@@ -12,6 +12,9 @@ namespace brevant {
 bool openReportWorkbook(RunState &run);
 // False when the report could not be saved.
 bool finishReportWorkbook(RunState &run);
+// True when the report will be saved as a text file (CSV, text, DIF, SYLK), whose cells hold
+// text of any length.
+bool reportSavedAsText(const RunState &run);
 
 // Shows a saved report with the desktop's default program; false when there is no display or
 // no program to show it with.

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "cipher/case_folding.h"
+
 namespace brevant {
 
 namespace {
@@ -17,16 +19,6 @@ std::string_view trim(std::string_view s) {
   while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
     s.remove_suffix(1);
   return s;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
 }
 
 } // namespace
@@ -103,7 +95,7 @@ int findFileType(const std::vector<FileType> &table, std::string_view reportFile
     return -1;
   }
   for (size_t i = 0; i < table.size(); ++i)
-    if (equalsNoCase(table[i].typeName, reportFileType))
+    if (equalsIgnoringCase(table[i].typeName, reportFileType))
       return static_cast<int>(i);
   return -1;
 }

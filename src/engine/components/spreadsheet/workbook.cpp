@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cipher/case_folding.h"
 #include "engine/components/spreadsheet/application.h"
 #include "engine/components/spreadsheet/convert/libreoffice_conversion.h"
 #include "engine/components/spreadsheet/file_formats.h"
@@ -32,16 +33,6 @@ constexpr const char *kStylesType =
 
 bool endsWith(std::string_view s, std::string_view suffix) {
   return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
 }
 
 std::string relationshipId(pugi::xml_node sheet) {
@@ -267,7 +258,7 @@ void Workbook::checkOpen() const {
 Worksheet &Workbook::Worksheets(std::string_view name) {
   checkOpen();
   for (auto &s : sheets_)
-    if (equalsNoCase(s->Name(), name))
+    if (equalsIgnoringCase(s->Name(), name))
       return *s;
   throw SpreadsheetError("The workbook has no worksheet \"" + std::string(name) + "\".");
 }
@@ -333,7 +324,7 @@ Name Workbook::Names(std::string_view text) {
   int active = sheetListIndex(ActiveSheet());
   std::optional<size_t> global, activeLocal, anyLocal;
   for (size_t i = 0; i < names_.size(); ++i) {
-    if (!equalsNoCase(names_[i].attribute("name").value(), name))
+    if (!equalsIgnoringCase(names_[i].attribute("name").value(), name))
       continue;
     auto attr = names_[i].attribute("localSheetId");
     if (local >= 0) {

@@ -9,9 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cipher/case_folding.h"
 #include "engine/components/spreadsheet/cells/date_serial.h"
 #include "engine/components/spreadsheet/drawing/drawing.h"
 #include "engine/components/spreadsheet/drawing/shapes.h"
+#include "engine/components/spreadsheet/io/rich_text_xml.h"
 #include "engine/components/spreadsheet/io/xml_text.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 #include "engine/components/spreadsheet/structure/sheet_features.h"
@@ -20,16 +22,6 @@
 namespace brevant {
 
 namespace {
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 // "B12" -> (12, 2); false when the text is not a single cell reference.
 bool parseCellName(std::string_view s, int32_t &row, int32_t &column) {
@@ -280,22 +272,19 @@ void Worksheet::readSheetData(pugi::xml_node sheetData) {
         if (is) {
           std::string plain;
           bool rich = false;
-          StringWriter w;
           for (auto part : is.children()) {
             auto pn = localName(part.name());
             if (pn == "t")
-              plain += part.text().get();
+              plain += decodeXstring(part.text().get());
             else if (pn == "r") {
               rich = true;
               for (auto rt : part.children())
                 if (localName(rt.name()) == "t")
-                  plain += rt.text().get();
+                  plain += decodeXstring(rt.text().get());
             }
-            part.print(w, "", pugi::format_raw);
           }
-          plain = decodeXstring(plain);
           type = CellType::String;
-          index = rich ? strings.addRich(plain, std::move(w.out)) : strings.add(plain);
+          index = rich ? strings.addRich(plain, richTextXml(is)) : strings.add(plain);
         }
       } else if (t == "b") {
         if (v) {
@@ -329,7 +318,8 @@ void Worksheet::readSheetData(pugi::xml_node sheetData) {
             number = *serial;
           }
         }
-      } else if (v) {
+      } else if (v && *v.text().get()) {
+        // An empty <v> is no value: the cell stays empty rather than becoming 0.
         char *end;
         number = strtodC(v.text().get(), &end);
         type = CellType::Number;
@@ -542,7 +532,7 @@ Variant Worksheet::readValue(int32_t row, int32_t column) {
 Range Worksheet::Range(std::string_view address) {
   auto qualified = splitSheetName(address);
   if (qualified) {
-    if (qualified->sheetName.empty() || equalsNoCase(qualified->sheetName, name_)) {
+    if (qualified->sheetName.empty() || equalsIgnoringCase(qualified->sheetName, name_)) {
       if (auto rect = parseReference(qualified->reference))
         return brevant::Range(*this, *rect);
     }
@@ -554,7 +544,7 @@ Range Worksheet::Range(std::string_view address) {
   int here = book_->sheetListIndex(*this);
   pugi::xml_node found;
   for (auto node : book_->definedNames()) {
-    if (!equalsNoCase(node.attribute("name").value(), wanted))
+    if (!equalsIgnoringCase(node.attribute("name").value(), wanted))
       continue;
     auto local = node.attribute("localSheetId");
     if (local && local.as_int() == here) {
@@ -569,7 +559,7 @@ Range Worksheet::Range(std::string_view address) {
     if (!refersTo.empty() && refersTo.front() == '=')
       refersTo.remove_prefix(1);
     auto target = splitSheetName(refersTo);
-    if (target && equalsNoCase(target->sheetName, name_))
+    if (target && equalsIgnoringCase(target->sheetName, name_))
       if (auto rect = parseReference(target->reference))
         return brevant::Range(*this, *rect);
     throw SpreadsheetError("The name \"" + wanted + "\" does not refer to a range on the sheet \"" +

@@ -47,6 +47,25 @@ TEST(Package, UnchangedPartsAreCopiedAsStoredAndReplacedOnesRewritten) {
   EXPECT_NE(b.find(a.substr(30 + probe.size(), size / 2)), std::string::npos);
 }
 
+TEST(Package, PartNamesIgnoreLetterCase) {
+  // A relationship may name "sharedStrings.xml" for the stored part "xl/SharedStrings.xml".
+  TempFolder tmp;
+  std::string first = tmp.file("a.zip"), second = tmp.file("b.zip");
+  {
+    ZipWriter zip(first);
+    zip.addData("xl/SharedStrings.xml", "<old/>");
+    zip.finish();
+  }
+  Package pkg = Package::fromFile(first);
+  EXPECT_TRUE(pkg.has("xl/sharedStrings.xml"));
+  EXPECT_EQ(pkg.read("XL/sharedstrings.XML"), "<old/>");
+  pkg.save(second, {{"xl/sharedStrings.xml",
+                     [](const std::function<void(std::string_view)> &w) { w("<new/>"); }}});
+  Package back = Package::fromFile(second);
+  EXPECT_EQ(back.names(), std::vector<std::string>{"xl/SharedStrings.xml"});
+  EXPECT_EQ(back.read("xl/sharedStrings.xml"), "<new/>");
+}
+
 TEST(Package, ResolvesRelationshipTargets) {
   EXPECT_EQ(Package::resolveTarget("xl/workbook.xml", "worksheets/sheet1.xml"),
             "xl/worksheets/sheet1.xml");

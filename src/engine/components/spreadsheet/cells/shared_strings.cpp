@@ -4,6 +4,8 @@
 
 #include <pugixml.hpp>
 
+#include "engine/components/spreadsheet/cells/cell_text_limit.h"
+#include "engine/components/spreadsheet/io/rich_text_xml.h"
 #include "engine/components/spreadsheet/io/xml_text.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 
@@ -16,7 +18,7 @@ void collectText(pugi::xml_node node, std::string &out) {
   for (auto child : node.children()) {
     auto name = localName(child.name());
     if (name == "t")
-      out += child.text().get();
+      out += decodeXstring(child.text().get()); // each run decodes on its own
     else if (name == "r")
       collectText(child, out);
   }
@@ -43,17 +45,13 @@ void SharedStrings::load(std::string_view xml) {
       continue;
     std::string text;
     collectText(si, text);
-    text = decodeXstring(text);
     bool plain = true;
     for (auto child : si.children())
       plain &= localName(child.name()) == "t";
     if (plain) {
       append(text);
     } else {
-      StringWriter w;
-      for (auto child : si.children())
-        child.print(w, "", pugi::format_raw);
-      addRich(text, std::move(w.out));
+      addRich(text, richTextXml(si));
     }
   }
 }
@@ -100,12 +98,15 @@ uint32_t SharedStrings::add(std::string_view text) {
     size_t mask = table_.size() - 1;
     for (size_t i = hashOf(text) & mask; table_[i] != 0; i = (i + 1) & mask) {
       uint32_t index = table_[i] - 1;
-      if (this->text(index) == text)
+      if (this->text(index) == text) {
+        overlongAdds_ += !fitsInCell(text);
         return index;
+      }
     }
   }
   if (!isValidUtf8(text))
     return add(repairUtf8(text));
+  overlongAdds_ += !fitsInCell(text);
   return append(text);
 }
 
@@ -135,6 +136,7 @@ void SharedStrings::write(const std::function<void(std::string_view)> &out) cons
       buf += "</si>";
     } else {
       std::string_view t = text(i);
+      t = t.substr(0, cellTextFit(t));
       bool preserve = !t.empty() && (t.front() == ' ' || t.back() == ' ' ||
                                      t.find_first_of("\t\n\r") != std::string_view::npos);
       buf += preserve ? "<si><t xml:space=\"preserve\">" : "<si><t>";

@@ -23,7 +23,11 @@ public:
   // Adds an item given as the inner XML of <si> (an inline rich string), with its plain text.
   uint32_t addRich(std::string_view plainText, std::string innerXml);
 
-  // Streams the part.
+  // How many texts longer than a cell holds were added so far (each add counts, like each cell
+  // written); write() cuts them.
+  uint64_t overlongAdds() const { return overlongAdds_; }
+
+  // Streams the part; texts longer than a cell holds are cut to fit.
   void write(const std::function<void(std::string_view)> &out) const;
 
 private:
@@ -39,6 +43,7 @@ private:
   std::vector<Span> spans_;
   std::vector<uint32_t> table_; // open addressing: index + 1, 0 empty
   size_t used_ = 0;
+  uint64_t overlongAdds_ = 0;
   std::unordered_map<uint32_t, std::string> rich_; // inner XML of items with formatting
 };
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "cipher/case_folding.h"
 #include "engine/components/spreadsheet/formulas/reference_lexer.h"
 
 namespace brevant {
@@ -12,16 +13,6 @@ namespace brevant {
 namespace {
 
 using namespace reference_lexer;
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 // One reference found in a formula, with the sheet text that qualifies it.
 struct FoundRef {
@@ -255,10 +246,10 @@ bool refersTo(const FoundRef &f, std::string_view host, std::string_view target)
   if (f.external)
     return false;
   if (f.threeD)
-    return equalsNoCase(f.sheet, target) && equalsNoCase(f.lastSheet, target);
+    return equalsIgnoringCase(f.sheet, target) && equalsIgnoringCase(f.lastSheet, target);
   if (f.qualified)
-    return equalsNoCase(f.sheet, target);
-  return !host.empty() && equalsNoCase(host, target);
+    return equalsIgnoringCase(f.sheet, target);
+  return !host.empty() && equalsIgnoringCase(host, target);
 }
 
 // The reference's extent along and across the shift's axis.
@@ -436,7 +427,7 @@ FormulaReach formulaReach(std::string_view formula, std::string_view host) {
     if (f.external)
       return false;
     bool self = (!f.qualified && !host.empty()) ||
-                (f.qualified && !f.threeD && equalsNoCase(f.sheet, host));
+                (f.qualified && !f.threeD && equalsIgnoringCase(f.sheet, host));
     if (!self) {
       reach.otherSheets = true;
       if (f.threeD)

@@ -1,10 +1,12 @@
 #include "engine/components/spreadsheet/formulas/value_coercion.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
+#include "cipher/case_folding.h"
 #include "engine/components/spreadsheet/cells/date_serial.h"
 #include "engine/components/spreadsheet/cells/number_format.h"
 
@@ -177,6 +179,14 @@ std::variant<std::string, FormulaError> toText(const Scalar &value) {
 }
 
 int compareTextNoCase(std::string_view a, std::string_view b) {
+  const auto ascii = [](std::string_view t) {
+    return std::all_of(t.begin(), t.end(), [](char c) { return (c & 0x80) == 0; });
+  };
+  if (!ascii(a) || !ascii(b)) {
+    // Letters beyond ASCII ("É" against "é") compare after Unicode case folding.
+    const std::string x = caseFolded(a), y = caseFolded(b);
+    return x == y ? 0 : (x < y ? -1 : 1);
+  }
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
     int x = std::tolower(static_cast<unsigned char>(a[i]));

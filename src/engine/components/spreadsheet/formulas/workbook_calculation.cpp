@@ -7,6 +7,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "cipher/case_folding.h"
 #include "engine/components/spreadsheet/cells/date_serial.h"
 #include "engine/components/spreadsheet/cells/number_format.h"
 #include "engine/components/spreadsheet/formulas/formula_operators.h"
@@ -28,12 +29,8 @@ struct CellKey {
   int32_t sheet, row, column;
 };
 
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char &c : out)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
+// Sheet and defined names match as the rest of the engine matches them: Unicode case folding.
+std::string lower(std::string_view s) { return caseFolded(s); }
 
 // The value of attribute `name` in a formula's kept attribute text (` t="array" ref="B2:B9"`).
 std::string_view attribute(std::string_view attributes, std::string_view name) {

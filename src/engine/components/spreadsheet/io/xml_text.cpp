@@ -79,7 +79,8 @@ void appendXstring(std::string &out, std::string_view text) {
       start = ++i;
       continue;
     }
-    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+    // XML readers turn a raw carriage return into a line feed, so it travels as an escape too.
+    if (c < 0x20 && c != '\t' && c != '\n') {
       flush(i);
       appendEscape(out, c);
       start = ++i;

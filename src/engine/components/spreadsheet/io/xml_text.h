@@ -13,8 +13,10 @@ namespace brevant {
 // Appends `text` escaped for element content or a double-quoted attribute value.
 void appendXmlEscaped(std::string &out, std::string_view text);
 
-// Appends cell or shared-string text: valid UTF-8 guaranteed, control characters and a literal
-// "_x" written as "_xHHHH_" escapes, everything else as in appendXmlEscaped.
+// Appends cell or shared-string text: valid UTF-8 guaranteed, control characters other than tab
+// and line feed (carriage return included) and U+FFFE/U+FFFF written as "_xHHHH_" escapes, a
+// literal "_xHHHH_" written with its underscore escaped ("_x005F_xHHHH_"), everything else as in
+// appendXmlEscaped.
 void appendXstring(std::string &out, std::string_view text);
 
 // Undoes the "_xHHHH_" escapes of text read from a workbook part.

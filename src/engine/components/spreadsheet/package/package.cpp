@@ -4,6 +4,7 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -152,6 +153,12 @@ std::string ContentTypes::typeOf(std::string_view partName) const {
   return {};
 }
 
+bool Package::NameLess::operator()(std::string_view a, std::string_view b) const {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [&](char x, char y) { return lower(x) < lower(y); });
+}
+
 Package Package::fromBytes(std::string_view archive, const ZipLimits &limits) {
   Package pkg;
   pkg.maxPartSize_ = limits.maxPartSize;
@@ -295,10 +302,14 @@ void Package::save(const std::string &path,
   for (const auto &p : parts_)
     if (p->stored.name != "[Content_Types].xml")
       order.push_back(p.get());
+  // The producers' names may differ in letter case from the stored parts they replace.
+  std::map<std::string_view, const ZipWriter::Producer *, NameLess> producers;
+  for (const auto &[name, producer] : generated)
+    producers.emplace(name, &producer);
   for (const Part *p : order) {
     const std::string &name = p->stored.name;
-    if (auto g = generated.find(name); g != generated.end())
-      zip.addStreamed(name, g->second);
+    if (auto g = producers.find(name); g != producers.end())
+      zip.addStreamed(name, *g->second);
     else if (p->replaced)
       zip.addData(name, p->data);
     else

@@ -79,8 +79,14 @@ private:
     bool loaded = false;
     std::string data;
   };
+  // Part names compare without regard to ASCII letter case, as the packaging rules say: a
+  // relationship to "sharedStrings.xml" finds the part "xl/SharedStrings.xml".
+  struct NameLess {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
   std::vector<std::unique_ptr<Part>> parts_;
-  std::map<std::string, size_t, std::less<>> index_;
+  std::map<std::string, size_t, NameLess> index_;
   uint64_t maxPartSize_ = uint64_t(1) << 30;
 };
 
