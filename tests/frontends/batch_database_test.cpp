@@ -299,6 +299,7 @@ TEST_P(BatchServer, EnvironmentPasswordIsInNoCommandLine) {
   EXPECT_GE(seen, 5) << "the run was too quick to be watched";
   EXPECT_TRUE(logHas("Connect to database successfully. DSN=" + dsn + "\xEF\xBC\x8C USER=" + user));
   EXPECT_EQ(readBytes(file("run.log")).find(password), std::string::npos);
+}
 
 TEST_F(BatchPostgres, ConnectionLostDuringADeclareFetchIsAnErrorNotACrash) {
   // The server ends the run's session while the records come in blocks of 100.
