@@ -3,8 +3,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "settings/settings_file.h"
 #include "cipher/codepage.h"
+#include "settings/settings_file.h"
 
 namespace brevant {
 

@@ -17,7 +17,18 @@
 namespace brevant {
 
 // The spreadsheet's error values, in the order of ERROR.TYPE (1 = #NULL!).
-enum class FormulaError : uint8_t { Null, Div0, Value, Ref, Name, Num, NA, GettingData, Spill, Calc };
+enum class FormulaError : uint8_t {
+  Null,
+  Div0,
+  Value,
+  Ref,
+  Name,
+  Num,
+  NA,
+  GettingData,
+  Spill,
+  Calc
+};
 
 // "#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A", "#GETTING_DATA",
 // "#SPILL!", "#CALC!".
@@ -51,7 +62,7 @@ struct CellReference {
 struct ScalarArray {
   int32_t rows = 0;
   int32_t columns = 0;
-  std::vector<Scalar> values; // rows * columns, row-major
+  std::vector<Scalar> values;                           // rows * columns, row-major
   const Scalar &at(int32_t row, int32_t column) const { // 0-based
     return values[static_cast<size_t>(row) * static_cast<size_t>(columns) +
                   static_cast<size_t>(column)];

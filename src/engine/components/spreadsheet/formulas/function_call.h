@@ -30,10 +30,9 @@ public:
   // Calls `visit` for every cell of the area that holds a value or a formula, sheet by sheet,
   // row by row, left to right: empty cells are skipped, so a whole column costs what it holds.
   // `visit` returns false to stop early.
-  virtual void forEachCell(
-      const SheetArea &area,
-      const std::function<bool(int32_t sheet, int32_t row, int32_t column, const Scalar &value)>
-          &visit) = 0;
+  virtual void forEachCell(const SheetArea &area,
+                           const std::function<bool(int32_t sheet, int32_t row, int32_t column,
+                                                    const Scalar &value)> &visit) = 0;
   virtual RowVisibility rowVisibility(int32_t sheet, int32_t row) = 0;
   virtual bool columnHidden(int32_t sheet, int32_t column) = 0;
   // True when the cell's formula is a SUBTOTAL or AGGREGATE (which SUBTOTAL and AGGREGATE skip).

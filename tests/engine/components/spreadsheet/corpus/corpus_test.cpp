@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -46,9 +47,12 @@ struct CorpusFile {
   fs::path path;
 };
 
-std::vector<CorpusFile> corpusFiles() {
+// The workbooks of the <source>/ folders under `root`.
+std::vector<CorpusFile> corpusFilesIn(const fs::path &root) {
   std::vector<CorpusFile> files;
-  for (const auto &source : fs::directory_iterator(kCorpus)) {
+  if (!fs::is_directory(root))
+    return files;
+  for (const auto &source : fs::directory_iterator(root)) {
     if (!source.is_directory())
       continue;
     for (const auto &entry : fs::directory_iterator(source.path())) {
@@ -60,6 +64,21 @@ std::vector<CorpusFile> corpusFiles() {
   }
   std::sort(files.begin(), files.end(),
             [](const CorpusFile &a, const CorpusFile &b) { return a.id < b.id; });
+  return files;
+}
+
+// The workbooks are put into tests/corpus, into the folder BREVANT_CORPUS names, or into the
+// shared data folder beside the checkout (shared/corpus); the first that holds them counts.
+std::vector<CorpusFile> corpusFiles() {
+  std::vector<fs::path> roots;
+  if (const char *given = std::getenv("BREVANT_CORPUS"))
+    roots.push_back(given);
+  roots.push_back(kCorpus);
+  roots.push_back(fs::path(BREVANT_SOURCE_DIR).parent_path() / "shared" / "corpus");
+  std::vector<CorpusFile> files;
+  for (const fs::path &root : roots)
+    if (files = corpusFilesIn(root); !files.empty())
+      break;
   return files;
 }
 
