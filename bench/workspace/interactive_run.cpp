@@ -5,10 +5,10 @@
 //   bench_interactive_run <definition.kvd> <program folder with kvdconv.cfg> [stop trials]
 
 #include "definition/definition_file.h"
+#include "desktop/prompt.h"
+#include "desktop/workspace_state.h"
 #include "engine/components/spreadsheet/file_type_table.h"
 #include "engine/run_driver.h"
-#include "workspace/base/prompt.h"
-#include "workspace/base/workspace_state.h"
 #include "workspace/frm_run.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "configuration/connection_test.h"
 
+#include "desktop/error_box.h"
+#include "desktop/prompt.h"
 #include "engine/components/database/connection.h"
 #include "engine/data_source_connections.h"
-#include "workspace/base/error_box.h"
-#include "workspace/base/prompt.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -7,13 +7,13 @@
 #include "configuration/frm_parameter.h"
 #include "configuration/report_file_names.h"
 #include "definition/text_utils.h"
+#include "desktop/change_flags.h"
+#include "desktop/dialog_parts.h"
+#include "desktop/error_box.h"
+#include "desktop/prompt.h"
+#include "desktop/tab_order.h"
+#include "desktop/workspace_state.h"
 #include "engine/components/spreadsheet/file_type_table.h"
-#include "workspace/base/change_flags.h"
-#include "workspace/base/dialog_parts.h"
-#include "workspace/base/error_box.h"
-#include "workspace/base/prompt.h"
-#include "workspace/base/tab_order.h"
-#include "workspace/base/workspace_state.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

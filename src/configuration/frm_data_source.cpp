@@ -2,11 +2,11 @@
 
 #include "configuration/frm_configuration.h"
 #include "definition/text_utils.h"
-#include "workspace/base/change_flags.h"
-#include "workspace/base/dialog_parts.h"
-#include "workspace/base/error_box.h"
-#include "workspace/base/tab_order.h"
-#include "workspace/base/workspace_state.h"
+#include "desktop/change_flags.h"
+#include "desktop/dialog_parts.h"
+#include "desktop/error_box.h"
+#include "desktop/tab_order.h"
+#include "desktop/workspace_state.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

@@ -2,10 +2,10 @@
 
 #include "configuration/frm_configuration.h"
 #include "definition/text_utils.h"
-#include "workspace/base/change_flags.h"
-#include "workspace/base/dialog_parts.h"
-#include "workspace/base/tab_order.h"
-#include "workspace/base/workspace_state.h"
+#include "desktop/change_flags.h"
+#include "desktop/dialog_parts.h"
+#include "desktop/tab_order.h"
+#include "desktop/workspace_state.h"
 
 #include <QFormLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "workspace/base/change_flags.h"
+#include "desktop/change_flags.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

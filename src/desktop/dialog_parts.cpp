@@ -1,4 +1,4 @@
-#include "workspace/base/dialog_parts.h"
+#include "desktop/dialog_parts.h"
 
 #include <QDialog>
 #include <QFocusEvent>

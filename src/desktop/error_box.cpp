@@ -1,7 +1,7 @@
-#include "workspace/base/error_box.h"
+#include "desktop/error_box.h"
 
 #include "definition/error_message.h"
-#include "workspace/base/prompt.h"
+#include "desktop/prompt.h"
 
 namespace brevant {
 

@@ -1,4 +1,4 @@
-#include "workspace/base/prompt.h"
+#include "desktop/prompt.h"
 
 #include "settings/app_settings.h"
 

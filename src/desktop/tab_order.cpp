@@ -1,4 +1,4 @@
-#include "workspace/base/tab_order.h"
+#include "desktop/tab_order.h"
 
 #include <QGridLayout>
 #include <QLayout>

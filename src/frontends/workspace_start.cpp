@@ -1,12 +1,12 @@
 #include "frontends/workspace_start.h"
 
 #include "definition/text_utils.h"
+#include "desktop/error_box.h"
+#include "desktop/prompt.h"
+#include "desktop/workspace_state.h"
 #include "settings/app_settings.h"
 #include "settings/registry.h"
 #include "workspace/app_icon.h"
-#include "workspace/base/error_box.h"
-#include "workspace/base/prompt.h"
-#include "workspace/base/workspace_state.h"
 #include "workspace/frm_main.h"
 #include "workspace/frm_tip.h"
 

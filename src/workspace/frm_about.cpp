@@ -1,9 +1,9 @@
 #include "workspace/frm_about.h"
 
+#include "desktop/shell_open.h"
+#include "desktop/tab_order.h"
 #include "engine/product_info.h"
 #include "workspace/app_icon.h"
-#include "workspace/base/shell_open.h"
-#include "workspace/base/tab_order.h"
 #include "workspace/product_links.h"
 
 #include <QGridLayout>

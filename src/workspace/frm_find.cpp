@@ -1,8 +1,8 @@
 #include "workspace/frm_find.h"
 
-#include "workspace/base/prompt.h"
-#include "workspace/base/tab_order.h"
-#include "workspace/base/workspace_state.h"
+#include "desktop/prompt.h"
+#include "desktop/tab_order.h"
+#include "desktop/workspace_state.h"
 #include "workspace/frm_edit.h"
 #include "workspace/script_text_edit.h"
 #include "workspace/text_search.h"

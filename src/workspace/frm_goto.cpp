@@ -1,8 +1,8 @@
 #include "workspace/frm_goto.h"
 
 #include "definition/text_utils.h"
-#include "workspace/base/error_box.h"
-#include "workspace/base/tab_order.h"
+#include "desktop/error_box.h"
+#include "desktop/tab_order.h"
 #include "workspace/frm_edit.h"
 #include "workspace/script_text_edit.h"
 

@@ -1,7 +1,7 @@
 #include "workspace/frm_input_para.h"
 
-#include "workspace/base/tab_order.h"
-#include "workspace/base/workspace_state.h"
+#include "desktop/tab_order.h"
+#include "desktop/workspace_state.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

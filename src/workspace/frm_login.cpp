@@ -1,11 +1,11 @@
 #include "workspace/frm_login.h"
 
 #include "configuration/connection_test.h"
+#include "desktop/error_box.h"
+#include "desktop/tab_order.h"
+#include "desktop/workspace_state.h"
 #include "engine/components/database/connection.h"
 #include "engine/data_source_connections.h"
-#include "workspace/base/error_box.h"
-#include "workspace/base/tab_order.h"
-#include "workspace/base/workspace_state.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

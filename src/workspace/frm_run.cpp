@@ -1,10 +1,10 @@
 #include "workspace/frm_run.h"
 
+#include "desktop/error_box.h"
+#include "desktop/prompt.h"
+#include "desktop/tab_order.h"
+#include "desktop/workspace_state.h"
 #include "engine/run_driver.h"
-#include "workspace/base/error_box.h"
-#include "workspace/base/prompt.h"
-#include "workspace/base/tab_order.h"
-#include "workspace/base/workspace_state.h"
 #include "workspace/frm_input_para.h"
 #include "workspace/frm_login.h"
 

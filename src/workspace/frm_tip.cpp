@@ -1,9 +1,9 @@
 #include "workspace/frm_tip.h"
 
 #include "definition/text_utils.h"
+#include "desktop/tab_order.h"
 #include "settings/app_settings.h"
 #include "settings/registry.h"
-#include "workspace/base/tab_order.h"
 
 #include <QCheckBox>
 #include <QFile>

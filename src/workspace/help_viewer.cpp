@@ -1,7 +1,7 @@
 #include "workspace/help_viewer.h"
 
 #include "definition/text_utils.h"
-#include "workspace/base/shell_open.h"
+#include "desktop/shell_open.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>

@@ -4,10 +4,10 @@
 // boxes and file dialogs from a script instead of waiting for a person.
 
 #include "definition/temp_folder.h"
+#include "desktop/prompt.h"
+#include "desktop/shell_open.h"
+#include "desktop/workspace_state.h"
 #include "engine/components/spreadsheet/file_type_table.h"
-#include "workspace/base/prompt.h"
-#include "workspace/base/shell_open.h"
-#include "workspace/base/workspace_state.h"
 
 #include <QApplication>
 #include <QWidget>
