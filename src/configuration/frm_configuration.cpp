@@ -6,6 +6,7 @@
 #include "configuration/frm_data_source.h"
 #include "configuration/frm_parameter.h"
 #include "configuration/report_file_names.h"
+#include "configuration/row_editor_mode.h"
 #include "definition/text_utils.h"
 #include "desktop/change_flags.h"
 #include "desktop/dialog_parts.h"
@@ -96,7 +97,7 @@ FrmConfiguration::FrmConfiguration(Workspace &workspace, QWidget *parent)
   layout->addLayout(buttons.layout);
 
   connect(tabConfiguration_, &QTabBar::currentChanged, this, &FrmConfiguration::tabClicked);
-  connect(buttons.ok, &QPushButton::clicked, this, &FrmConfiguration::cmdOK_Click);
+  connect(buttons.ok, &QPushButton::clicked, this, &FrmConfiguration::accept);
 
   for (QLineEdit *box : {txtTemplateFile_, txtReportFile_, txtLogFile_, txtRptPwd_})
     changes_->watch(box);
@@ -162,12 +163,12 @@ QWidget *FrmConfiguration::buildFilePage() {
   for (QWidget *watched :
        std::initializer_list<QWidget *>{txtTemplateFile_, txtReportFile_, cboFileType_})
     watched->installEventFilter(this);
-  connect(cmdTemplateFile, &QPushButton::clicked, this, &FrmConfiguration::cmdTemplateFile_Click);
-  connect(cmdReportFile, &QPushButton::clicked, this, &FrmConfiguration::cmdReportFile_Click);
-  connect(cmdLogFile, &QPushButton::clicked, this, &FrmConfiguration::cmdLogFile_Click);
+  connect(cmdTemplateFile, &QPushButton::clicked, this, &FrmConfiguration::chooseTemplateFile);
+  connect(cmdReportFile, &QPushButton::clicked, this, &FrmConfiguration::chooseReportFile);
+  connect(cmdLogFile, &QPushButton::clicked, this, &FrmConfiguration::chooseLogFile);
   connect(cboFileType_, &QComboBox::currentIndexChanged, this,
-          &FrmConfiguration::cboFileType_Click);
-  connect(chkProtectReport_, &QCheckBox::clicked, this, &FrmConfiguration::chkProtectReport_Click);
+          &FrmConfiguration::NormalizeReportFileName);
+  connect(chkProtectReport_, &QCheckBox::clicked, this, &FrmConfiguration::applyProtectionRule);
   connect(optInputPwd_, &QRadioButton::toggled, this, [this](bool on) {
     if (on)
       optionClicked();
@@ -201,13 +202,12 @@ QWidget *FrmConfiguration::buildDataSourcePage() {
   grid->setRowStretch(5, 1);
   grid->addWidget(chkEncryptPwd_, 6, 0, 1, 2);
 
-  connect(cmdAddDS_, &QPushButton::clicked, this, &FrmConfiguration::cmdAddDS_Click);
-  connect(cmdModifyDS_, &QPushButton::clicked, this, &FrmConfiguration::cmdModifyDS_Click);
-  connect(cmdDeleteDS_, &QPushButton::clicked, this, &FrmConfiguration::cmdDeleteDS_Click);
-  connect(cmdTestDS_, &QPushButton::clicked, this, &FrmConfiguration::cmdTestDS_Click);
+  connect(cmdAddDS_, &QPushButton::clicked, this, &FrmConfiguration::addDataSource);
+  connect(cmdModifyDS_, &QPushButton::clicked, this, &FrmConfiguration::editDataSource);
+  connect(cmdDeleteDS_, &QPushButton::clicked, this, &FrmConfiguration::deleteDataSource);
+  connect(cmdTestDS_, &QPushButton::clicked, this, &FrmConfiguration::testSelectedDataSource);
   connect(lstDataSource_, &QListWidget::itemSelectionChanged, this, &FrmConfiguration::SetButtons);
-  connect(lstDataSource_, &QListWidget::itemDoubleClicked, this,
-          &FrmConfiguration::cmdModifyDS_Click);
+  connect(lstDataSource_, &QListWidget::itemDoubleClicked, this, &FrmConfiguration::editDataSource);
   return page;
 }
 
@@ -228,12 +228,11 @@ QWidget *FrmConfiguration::buildParameterPage() {
   grid->addWidget(cmdDeletePara_, 3, 1);
   grid->setRowStretch(4, 1);
 
-  connect(cmdAddPara_, &QPushButton::clicked, this, &FrmConfiguration::cmdAddPara_Click);
-  connect(cmdModifyPara_, &QPushButton::clicked, this, &FrmConfiguration::cmdModifyPara_Click);
-  connect(cmdDeletePara_, &QPushButton::clicked, this, &FrmConfiguration::cmdDeletePara_Click);
+  connect(cmdAddPara_, &QPushButton::clicked, this, &FrmConfiguration::addParameter);
+  connect(cmdModifyPara_, &QPushButton::clicked, this, &FrmConfiguration::editParameter);
+  connect(cmdDeletePara_, &QPushButton::clicked, this, &FrmConfiguration::deleteParameter);
   connect(lstParameter_, &QListWidget::itemSelectionChanged, this, &FrmConfiguration::SetButtons);
-  connect(lstParameter_, &QListWidget::itemDoubleClicked, this,
-          &FrmConfiguration::cmdModifyPara_Click);
+  connect(lstParameter_, &QListWidget::itemDoubleClicked, this, &FrmConfiguration::editParameter);
   return page;
 }
 
@@ -273,7 +272,7 @@ void FrmConfiguration::load() {
     }
     cboFileType_->setCurrentIndex(unlistedFileTypeItem_ >= 0 ? unlistedFileTypeItem_ : listed + 1);
   }
-  cboFileType_Click();
+  NormalizeReportFileName();
 
   parameters_.assign(def.parameters.begin(),
                      def.parameters.begin() +
@@ -322,8 +321,6 @@ void FrmConfiguration::applyProtectionRule() {
   txtRptPwd_->setEnabled(protect && optInputPwd_->isChecked());
 }
 
-void FrmConfiguration::chkProtectReport_Click() { applyProtectionRule(); }
-
 void FrmConfiguration::optionClicked() {
   txtRptPwd_->setEnabled(chkProtectReport_->isChecked() && optInputPwd_->isChecked());
   // Switching between an input and a random password is a change of the protection.
@@ -357,11 +354,7 @@ void FrmConfiguration::NormalizeReportFileName() {
                                                   selectedFileType()));
 }
 
-void FrmConfiguration::cboFileType_Click() { NormalizeReportFileName(); }
-
-void FrmConfiguration::txtReportFile_LostFocus() { NormalizeReportFileName(); }
-
-void FrmConfiguration::txtTemplateFile_LostFocus() {
+void FrmConfiguration::applyTemplateFileDefaults() {
   const FileNames names = applyTemplateDefaults(
       {text(txtTemplateFile_), text(txtReportFile_), text(txtLogFile_)}, selectedFileType());
   setText(txtTemplateFile_, names.templateName);
@@ -372,11 +365,9 @@ void FrmConfiguration::txtTemplateFile_LostFocus() {
 bool FrmConfiguration::eventFilter(QObject *watched, QEvent *event) {
   if (focusMovedOn(event)) {
     if (watched == txtTemplateFile_)
-      txtTemplateFile_LostFocus();
-    else if (watched == txtReportFile_)
-      txtReportFile_LostFocus();
-    else if (watched == cboFileType_)
-      cboFileType_Click();
+      applyTemplateFileDefaults();
+    else if (watched == txtReportFile_ || watched == cboFileType_)
+      NormalizeReportFileName();
   }
   return QDialog::eventFilter(watched, event);
 }
@@ -388,7 +379,7 @@ void FrmConfiguration::placeChosenFile(QLineEdit *box, const QString &chosen) {
   box->setText(besideDefinition ? file.fileName() : chosen);
 }
 
-void FrmConfiguration::cmdTemplateFile_Click() {
+void FrmConfiguration::chooseTemplateFile() {
   const std::optional<QString> chosen = prompt().openFileName(
       this, "Open", QString::fromStdString(definitionFolder()), kTemplateFilter);
   if (chosen && !chosen->isEmpty())
@@ -396,7 +387,7 @@ void FrmConfiguration::cmdTemplateFile_Click() {
   txtTemplateFile_->setFocus();
 }
 
-void FrmConfiguration::cmdReportFile_Click() {
+void FrmConfiguration::chooseReportFile() {
   QString filter = "All Type Files (*)|*";
   if (const FileType *type = selectedFileType()) {
     QStringList patterns;
@@ -414,7 +405,7 @@ void FrmConfiguration::cmdReportFile_Click() {
   txtReportFile_->setFocus();
 }
 
-void FrmConfiguration::cmdLogFile_Click() {
+void FrmConfiguration::chooseLogFile() {
   const std::optional<QString> chosen = prompt().fileNameToWrite(
       this, "Log File", QString::fromStdString(definitionFolder()), kLogFilter);
   if (chosen && !chosen->isEmpty())
@@ -493,40 +484,38 @@ void FrmConfiguration::SetParameterChanged() { parametersChanged_ = true; }
 
 FrmDataSource &FrmConfiguration::dataSourceEditor() {
   if (frmDataSource_ == nullptr)
-    frmDataSource_ = new FrmDataSource(*this, workspace_);
+    frmDataSource_ = new FrmDataSource(*this);
   return *frmDataSource_;
 }
 
 FrmParameter &FrmConfiguration::parameterEditor() {
   if (frmParameter_ == nullptr)
-    frmParameter_ = new FrmParameter(*this, workspace_);
+    frmParameter_ = new FrmParameter(*this);
   return *frmParameter_;
 }
 
-void FrmConfiguration::cmdAddDS_Click() {
+void FrmConfiguration::addDataSource() {
   if (dataSources_.size() >= static_cast<size_t>(kMaxDataSources))
     return;
-  workspace_.dialogResult = kDialogNewRow;
-  dataSourceEditor().exec();
+  dataSourceEditor().execFor(RowEditorMode::NewRow);
   SetButtons();
 }
 
-void FrmConfiguration::cmdModifyDS_Click() {
+void FrmConfiguration::editDataSource() {
   if (selectedDataSource() < 0)
     return;
-  workspace_.dialogResult = kDialogEditRow;
-  dataSourceEditor().exec();
+  dataSourceEditor().execFor(RowEditorMode::SelectedRow);
   SetButtons();
 }
 
-void FrmConfiguration::cmdDeleteDS_Click() {
+void FrmConfiguration::deleteDataSource() {
   if (removeSelectedRow(this, lstDataSource_, dataSources_,
                         "Do you want to delete the data source?"))
     SetDataSourceChanged();
   SetButtons();
 }
 
-void FrmConfiguration::cmdTestDS_Click() {
+void FrmConfiguration::testSelectedDataSource() {
   const int row = selectedDataSource();
   if (row < 0)
     return;
@@ -541,23 +530,21 @@ void FrmConfiguration::TestDataSource(const std::string &name, const std::string
                           definitionFolder(), this);
 }
 
-void FrmConfiguration::cmdAddPara_Click() {
+void FrmConfiguration::addParameter() {
   if (parameters_.size() >= static_cast<size_t>(kMaxParameters))
     return;
-  workspace_.dialogResult = kDialogNewRow;
-  parameterEditor().exec();
+  parameterEditor().execFor(RowEditorMode::NewRow);
   SetButtons();
 }
 
-void FrmConfiguration::cmdModifyPara_Click() {
+void FrmConfiguration::editParameter() {
   if (selectedParameter() < 0)
     return;
-  workspace_.dialogResult = kDialogEditRow;
-  parameterEditor().exec();
+  parameterEditor().execFor(RowEditorMode::SelectedRow);
   SetButtons();
 }
 
-void FrmConfiguration::cmdDeletePara_Click() {
+void FrmConfiguration::deleteParameter() {
   if (removeSelectedRow(this, lstParameter_, parameters_, "Do you want to delete the parameter?"))
     SetParameterChanged();
   SetButtons();
@@ -646,12 +633,12 @@ void FrmConfiguration::writeBack() {
   }
 }
 
-void FrmConfiguration::cmdOK_Click() {
+void FrmConfiguration::accept() {
   NormalizeReportFileName();
   if (!validate())
     return;
   writeBack();
-  accept();
+  QDialog::accept();
 }
 
 } // namespace brevant

@@ -65,22 +65,25 @@ public:
   int currentTab() const; // kFileTab, kDataSourceTab or kParameterTab
   void selectTab(int tab);
 
-  // What the controls do.
-  void txtTemplateFile_LostFocus();
-  void txtReportFile_LostFocus();
-  void cboFileType_Click();
-  void chkProtectReport_Click();
-  void cmdTemplateFile_Click();
-  void cmdReportFile_Click();
-  void cmdLogFile_Click();
-  void cmdAddDS_Click();
-  void cmdModifyDS_Click();
-  void cmdDeleteDS_Click();
-  void cmdTestDS_Click();
-  void cmdAddPara_Click();
-  void cmdModifyPara_Click();
-  void cmdDeletePara_Click();
-  void cmdOK_Click();
+  // What the controls do. Leaving the template box fills in the report and log names it implies;
+  // leaving the report box or choosing a file type normalizes the report name.
+  void applyTemplateFileDefaults();
+  // The "..." buttons: a file dialog for the template, the report and the log file.
+  void chooseTemplateFile();
+  void chooseReportFile();
+  void chooseLogFile();
+  // New, Edit (also a double click on a row), Delete and Test beside the data-source list.
+  void addDataSource();
+  void editDataSource();
+  void deleteDataSource();
+  void testSelectedDataSource();
+  // New, Edit (also a double click on a row) and Delete beside the parameter list.
+  void addParameter();
+  void editParameter();
+  void deleteParameter();
+  // OK: checks the file names and passwords, then writes the copy back and closes; a check that
+  // fails says why and leaves the dialog open at the box to correct.
+  void accept() override;
 
   FrmDataSource &dataSourceEditor();
   FrmParameter &parameterEditor();

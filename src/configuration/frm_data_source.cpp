@@ -6,7 +6,6 @@
 #include "desktop/dialog_parts.h"
 #include "desktop/error_box.h"
 #include "desktop/tab_order.h"
-#include "desktop/workspace_state.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -26,9 +25,8 @@ bool blank(const QLineEdit *box) { return trimBlanks(text(box)).empty(); }
 
 } // namespace
 
-FrmDataSource::FrmDataSource(FrmConfiguration &configuration, Workspace &workspace)
-    : QDialog(&configuration), configuration_(configuration), workspace_(workspace),
-      changes_(new ChangeFlags(this)) {
+FrmDataSource::FrmDataSource(FrmConfiguration &configuration)
+    : QDialog(&configuration), configuration_(configuration), changes_(new ChangeFlags(this)) {
   setObjectName("frmDataSource");
   setWindowTitle("New Data Source");
   setModal(true);
@@ -82,14 +80,19 @@ FrmDataSource::FrmDataSource(FrmConfiguration &configuration, Workspace &workspa
     if (on)
       showKind(false);
   });
-  connect(cmdTest_, &QPushButton::clicked, this, &FrmDataSource::cmdTest_Click);
-  connect(cmdOK_, &QPushButton::clicked, this, &FrmDataSource::cmdOK_Click);
+  connect(cmdTest_, &QPushButton::clicked, this, &FrmDataSource::testConnection);
+  connect(cmdOK_, &QPushButton::clicked, this, &FrmDataSource::accept);
   optDSN_->setChecked(true);
   setTabOrderFromLayout(this);
 }
 
+int FrmDataSource::execFor(RowEditorMode mode) {
+  mode_ = mode;
+  return exec();
+}
+
 void FrmDataSource::showEvent(QShowEvent *event) {
-  refill();
+  refill(mode_);
   QDialog::showEvent(event);
 }
 
@@ -108,9 +111,9 @@ void FrmDataSource::SetOKButton() {
   cmdTest_->setEnabled(named);
 }
 
-void FrmDataSource::refill() {
-  const int selected = configuration_.selectedDataSource();
-  editRow_ = workspace_.dialogResult == kDialogEditRow ? selected : -1;
+void FrmDataSource::refill(RowEditorMode mode) {
+  mode_ = mode;
+  editRow_ = mode == RowEditorMode::SelectedRow ? configuration_.selectedDataSource() : -1;
   DataSource row;
   if (editRow_ >= 0)
     row = configuration_.dataSourceRows()[static_cast<size_t>(editRow_)];
@@ -136,7 +139,7 @@ bool FrmDataSource::connectionStringMissing() {
   return true;
 }
 
-void FrmDataSource::cmdOK_Click() {
+void FrmDataSource::accept() {
   if (blank(txtDSName_) || connectionStringMissing())
     return;
   const bool dataSourceName = optDSN_->isChecked();
@@ -155,10 +158,10 @@ void FrmDataSource::cmdOK_Click() {
       configuration_.appendDataSource(row);
     configuration_.SetDataSourceChanged();
   }
-  accept();
+  QDialog::accept();
 }
 
-void FrmDataSource::cmdTest_Click() {
+void FrmDataSource::testConnection() {
   if (blank(txtDSName_) || connectionStringMissing())
     return;
   if (optDSN_->isChecked())

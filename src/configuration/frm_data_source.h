@@ -3,6 +3,8 @@
 // list or changes the selected one, and can test the connection it describes. It stays loaded,
 // hidden, between uses and fills itself afresh every time it is shown.
 
+#include "configuration/row_editor_mode.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -14,12 +16,11 @@ namespace brevant {
 
 class ChangeFlags;
 class FrmConfiguration;
-struct Workspace;
 
 class FrmDataSource : public QDialog {
   Q_OBJECT
 public:
-  FrmDataSource(FrmConfiguration &configuration, Workspace &workspace);
+  explicit FrmDataSource(FrmConfiguration &configuration);
 
   QLineEdit *nameBox() const { return txtDSName_; }
   QLineEdit *userBox() const { return txtDSUser_; }
@@ -28,10 +29,17 @@ public:
   QRadioButton *dataSourceNameKind() const { return optDSN_; }
   QRadioButton *connectionStringKind() const { return optConString_; }
 
-  // Fills the dialog for the mode in dialogResult, as every showing does.
-  void refill();
-  void cmdOK_Click();
-  void cmdTest_Click();
+  // Shows the editor modally for `mode` and returns the dialog's result.
+  int execFor(RowEditorMode mode);
+  // Fills the dialog for `mode` (an empty row, or the configuration dialog's selected row), as
+  // every showing does with the mode it was shown for.
+  void refill(RowEditorMode mode);
+
+  // OK: stores the row when a name is given and, for a connection string, the string; Cancel
+  // and Esc change nothing.
+  void accept() override;
+  // Test: opens the connection the boxes describe and says whether that worked.
+  void testConnection();
 
 protected:
   void showEvent(QShowEvent *event) override;
@@ -42,8 +50,8 @@ private:
   bool connectionStringMissing();
 
   FrmConfiguration &configuration_;
-  Workspace &workspace_;
   ChangeFlags *changes_;
+  RowEditorMode mode_ = RowEditorMode::NewRow;
   int editRow_ = -1; // -1 while adding a row
   bool filledAsDataSourceName_ = true;
   QRadioButton *optDSN_;

@@ -5,7 +5,6 @@
 #include "desktop/change_flags.h"
 #include "desktop/dialog_parts.h"
 #include "desktop/tab_order.h"
-#include "desktop/workspace_state.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -20,9 +19,8 @@ std::string text(const QLineEdit *box) { return box->text().toStdString(); }
 
 } // namespace
 
-FrmParameter::FrmParameter(FrmConfiguration &configuration, Workspace &workspace)
-    : QDialog(&configuration), configuration_(configuration), workspace_(workspace),
-      changes_(new ChangeFlags(this)) {
+FrmParameter::FrmParameter(FrmConfiguration &configuration)
+    : QDialog(&configuration), configuration_(configuration), changes_(new ChangeFlags(this)) {
   setObjectName("frmParameter");
   setWindowTitle("New Parameter");
   setModal(true);
@@ -48,18 +46,23 @@ FrmParameter::FrmParameter(FrmConfiguration &configuration, Workspace &workspace
 
   connect(txtParaName_, &QLineEdit::textChanged, this,
           [this] { cmdOK_->setEnabled(!trimBlanks(text(txtParaName_)).empty()); });
-  connect(cmdOK_, &QPushButton::clicked, this, &FrmParameter::cmdOK_Click);
+  connect(cmdOK_, &QPushButton::clicked, this, &FrmParameter::accept);
   setTabOrderFromLayout(this);
 }
 
+int FrmParameter::execFor(RowEditorMode mode) {
+  mode_ = mode;
+  return exec();
+}
+
 void FrmParameter::showEvent(QShowEvent *event) {
-  refill();
+  refill(mode_);
   QDialog::showEvent(event);
 }
 
-void FrmParameter::refill() {
-  const int selected = configuration_.selectedParameter();
-  editRow_ = workspace_.dialogResult == kDialogEditRow ? selected : -1;
+void FrmParameter::refill(RowEditorMode mode) {
+  mode_ = mode;
+  editRow_ = mode == RowEditorMode::SelectedRow ? configuration_.selectedParameter() : -1;
   ReportParameter row;
   if (editRow_ >= 0)
     row = configuration_.parameterRows()[static_cast<size_t>(editRow_)];
@@ -72,7 +75,7 @@ void FrmParameter::refill() {
   txtParaName_->setFocus();
 }
 
-void FrmParameter::cmdOK_Click() {
+void FrmParameter::accept() {
   if (trimBlanks(text(txtParaName_)).empty())
     return;
   if (changes_->anyChanged()) {
@@ -83,7 +86,7 @@ void FrmParameter::cmdOK_Click() {
       configuration_.appendParameter(row);
     configuration_.SetParameterChanged();
   }
-  accept();
+  QDialog::accept();
 }
 
 } // namespace brevant

@@ -3,6 +3,8 @@
 // changes the selected one. It stays loaded, hidden, between uses and fills itself afresh every
 // time it is shown.
 
+#include "configuration/row_editor_mode.h"
+
 #include <QDialog>
 
 class QLineEdit;
@@ -12,28 +14,32 @@ namespace brevant {
 
 class ChangeFlags;
 class FrmConfiguration;
-struct Workspace;
 
 class FrmParameter : public QDialog {
   Q_OBJECT
 public:
-  FrmParameter(FrmConfiguration &configuration, Workspace &workspace);
+  explicit FrmParameter(FrmConfiguration &configuration);
 
   QLineEdit *nameBox() const { return txtParaName_; }
   QLineEdit *titleBox() const { return txtParaTitle_; }
   QLineEdit *defaultBox() const { return txtParaDefault_; }
 
-  // Fills the dialog for the mode in dialogResult, as every showing does.
-  void refill();
-  void cmdOK_Click();
+  // Shows the editor modally for `mode` and returns the dialog's result.
+  int execFor(RowEditorMode mode);
+  // Fills the dialog for `mode` (an empty row, or the configuration dialog's selected row), as
+  // every showing does with the mode it was shown for.
+  void refill(RowEditorMode mode);
+
+  // OK: stores the row when it has a name; Cancel and Esc change nothing.
+  void accept() override;
 
 protected:
   void showEvent(QShowEvent *event) override;
 
 private:
   FrmConfiguration &configuration_;
-  Workspace &workspace_;
   ChangeFlags *changes_;
+  RowEditorMode mode_ = RowEditorMode::NewRow;
   int editRow_ = -1; // -1 while adding a row
   QLineEdit *txtParaName_;
   QLineEdit *txtParaTitle_;

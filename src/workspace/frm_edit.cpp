@@ -15,6 +15,7 @@
 #include "workspace/frm_goto.h"
 #include "workspace/frm_main.h"
 #include "workspace/frm_run.h"
+#include "workspace/recent_files_menu.h"
 #include "workspace/script_highlighter.h"
 #include "workspace/script_text_edit.h"
 #include "workspace/text_search.h"
@@ -157,14 +158,7 @@ void FrmEdit::buildMenus() {
   connect(menuItem("mnuFLog"), &QAction::triggered, this,
           [this] { openSubject(DefinitionSubject::Log); });
   file->addSeparator();
-  QMenu *recent = file->addMenu("Recent &Files");
-  recent->setObjectName("mnuFRecentFiles");
-  recent->menuAction()->setObjectName("mnuFRecentFiles");
-  for (int i = 0; i < 5; ++i) {
-    mnuFRecentFile_[i] = recent->addAction(QString());
-    mnuFRecentFile_[i]->setObjectName(QString("mnuFRecentFile(%1)").arg(i));
-    connect(mnuFRecentFile_[i], &QAction::triggered, this, [this, i] { openRecentFile(i); });
-  }
+  recentMenu_ = std::make_unique<RecentFilesMenu>(file, [this](int i) { openRecentFile(i); });
   file->addSeparator();
   addItem(file, "mnuFExit", "E&xit", {}, &FrmEdit::exitProgram);
   connect(file, &QMenu::aboutToShow, this, &FrmEdit::refreshFileMenu);
@@ -283,12 +277,12 @@ bool FrmEdit::askToSave() {
 
 void FrmEdit::newFile() {
   if (askToSave())
-    main_.mnuFNew_Click();
+    main_.newDefinition();
 }
 
 void FrmEdit::openFile() {
   if (askToSave())
-    main_.mnuFOpen_Click();
+    main_.openDefinition();
 }
 
 void FrmEdit::openRecentFile(int index) {
@@ -445,7 +439,6 @@ void FrmEdit::selectAll() {
 }
 
 void FrmEdit::find() {
-  workspace_.dialogResult = kFindTab;
   const QTextCursor cursor = txtEdit_->textCursor();
   frmFind_->findWhat()->setText(cursor.hasSelection()
                                     ? firstSelectedLine(cursor)
@@ -454,7 +447,7 @@ void FrmEdit::find() {
   frmFind_->direction()->setCurrentIndex(0);
   frmFind_->matchCase()->setChecked(workspace_.findMatchCase != 0);
   frmFind_->wrap()->setChecked(workspace_.findWrap == 1);
-  frmFind_->showModeless();
+  frmFind_->showModeless(FindTab::Find);
 }
 
 void FrmEdit::findNext() {
@@ -467,11 +460,10 @@ void FrmEdit::findNext() {
 }
 
 void FrmEdit::replace() {
-  workspace_.dialogResult = kReplaceTab;
   const QTextCursor cursor = txtEdit_->textCursor();
   if (cursor.hasSelection())
     frmFind_->findWhat()->setText(firstSelectedLine(cursor));
-  frmFind_->showModeless();
+  frmFind_->showModeless(FindTab::Replace);
 }
 
 void FrmEdit::goTo() {
@@ -578,12 +570,7 @@ void FrmEdit::refreshFileMenu() {
   menuItem("mnuFTemplate")->setEnabled(!def.ReportTemplateFileName.empty());
   menuItem("mnuFReport")->setEnabled(!def.ReportFileName.empty());
   menuItem("mnuFLog")->setEnabled(!def.LogFileName.empty());
-  const RecentFileList &recent = main_.recentFiles();
-  for (size_t i = 0; i < mnuFRecentFile_.size(); ++i) {
-    mnuFRecentFile_[i]->setText(QString::fromStdString(recent.entries[i].caption));
-    mnuFRecentFile_[i]->setEnabled(recent.entries[i].enabled);
-    mnuFRecentFile_[i]->setVisible(recent.entries[i].visible);
-  }
+  recentMenu_->show(main_.recentFiles());
 }
 
 void FrmEdit::refreshEditMenu() {

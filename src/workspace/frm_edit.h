@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <array>
+#include <memory>
 #include <string>
 
 class QAction;
@@ -16,6 +16,7 @@ namespace brevant {
 class FrmFind;
 class FrmGoto;
 class FrmMain;
+class RecentFilesMenu;
 class ScriptHighlighter;
 class ScriptTextEdit;
 struct Workspace;
@@ -121,7 +122,7 @@ private:
   QList<QMenu *> menus_;
   QPointer<FrmFind> frmFind_;
   FrmGoto *frmGoto_ = nullptr;
-  std::array<QAction *, 5> mnuFRecentFile_{};
+  std::unique_ptr<RecentFilesMenu> recentMenu_;
   bool dataChanged_ = false;
   bool saveCancelled_ = false;
   bool unloaded_ = false;

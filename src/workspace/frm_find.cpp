@@ -101,10 +101,10 @@ FrmFind::FrmFind(FrmEdit &editor, Workspace &workspace, QWidget *owner)
 
   connect(tabFind_, &QTabBar::tabBarClicked, this, &FrmFind::tabClicked);
   connect(tabFind_, &QTabBar::currentChanged, this, &FrmFind::tabClicked);
-  connect(cmdFind_, &QPushButton::clicked, this, &FrmFind::cmdFind_Click);
-  connect(cmdReplace_, &QPushButton::clicked, this, &FrmFind::cmdReplace_Click);
-  connect(cmdReplaceAll_, &QPushButton::clicked, this, &FrmFind::cmdReplaceAll_Click);
-  connect(cmdCancel_, &QPushButton::clicked, this, &FrmFind::cmdCancel_Click);
+  connect(cmdFind_, &QPushButton::clicked, this, &FrmFind::findNext);
+  connect(cmdReplace_, &QPushButton::clicked, this, &FrmFind::replaceNext);
+  connect(cmdReplaceAll_, &QPushButton::clicked, this, &FrmFind::replaceAll);
+  connect(cmdCancel_, &QPushButton::clicked, this, &FrmFind::reject);
 
   // Load: every loading starts downwards.
   workspace_.findDirection = kSearchDown;
@@ -117,7 +117,8 @@ FrmFind::FrmFind(FrmEdit &editor, Workspace &workspace, QWidget *owner)
   setTabOrderFromLayout(this);
 }
 
-void FrmFind::showModeless() {
+void FrmFind::showModeless(FindTab tab) {
+  tab_ = tab;
   show();
   raise();
   activateWindow();
@@ -125,11 +126,9 @@ void FrmFind::showModeless() {
 }
 
 void FrmFind::activateTab() {
-  if (workspace_.dialogResult == kFindTab || workspace_.dialogResult == kReplaceTab) {
-    const int index = workspace_.dialogResult == kFindTab ? 0 : 1;
-    tabFind_->setCurrentIndex(index);
-    tabClicked(index); // also when the tab was already the current one
-  }
+  const int index = tab_ == FindTab::Find ? 0 : 1;
+  tabFind_->setCurrentIndex(index);
+  tabClicked(index); // also when the tab was already the current one
   txtFindWhat_->setFocus();
   txtFindWhat_->selectAll();
 }
@@ -145,7 +144,7 @@ void FrmFind::tabClicked(int index) {
     return;
   const bool replacing = tabFind_->tabData(index).toString() == "Replace";
   showReplaceControls(replacing);
-  workspace_.dialogResult = replacing ? kReplaceTab : kFindTab;
+  tab_ = replacing ? FindTab::Replace : FindTab::Find;
 }
 
 void FrmFind::showReplaceControls(bool visible) {
@@ -164,7 +163,7 @@ void FrmFind::storeSettings() {
 
 int32_t FrmFind::startFromSelection() const { return editor_.findStart(workspace_.findDirection); }
 
-void FrmFind::cmdFind_Click() {
+void FrmFind::findNext() {
   if (txtFindWhat_->text().isEmpty())
     return;
   storeSettings();
@@ -174,7 +173,7 @@ void FrmFind::cmdFind_Click() {
     showSearchTextNotFound(this);
 }
 
-void FrmFind::cmdReplace_Click() {
+void FrmFind::replaceNext() {
   if (txtFindWhat_->text().isEmpty())
     return;
   storeSettings();
@@ -185,7 +184,7 @@ void FrmFind::cmdReplace_Click() {
     showSearchTextNotFound(this);
 }
 
-void FrmFind::cmdReplaceAll_Click() {
+void FrmFind::replaceAll() {
   if (txtFindWhat_->text().isEmpty())
     return;
   storeSettings();
@@ -193,12 +192,10 @@ void FrmFind::cmdReplaceAll_Click() {
                      workspace_.findMatchCase, workspace_.findWholeWord != 0);
 }
 
-void FrmFind::cmdCancel_Click() {
+void FrmFind::reject() {
   storeSettings();
   hide();
 }
-
-void FrmFind::reject() { cmdCancel_Click(); }
 
 void FrmFind::closeEvent(QCloseEvent *event) {
   // Closing from the title bar only hides: the dialog lives as long as the editor.

@@ -17,6 +17,9 @@ namespace brevant {
 class FrmEdit;
 struct Workspace;
 
+// The two tabs of the dialog: Replace also shows the replacement box and its buttons.
+enum class FindTab { Find, Replace };
+
 class FrmFind : public QDialog {
   Q_OBJECT
 public:
@@ -30,20 +33,23 @@ public:
   QCheckBox *wrap() const { return chkWrap_; }
   QTabBar *tabs() const { return tabFind_; }
 
-  // Shows the dialog modeless on the tab dialogResult names, focus in the search text.
-  void showModeless();
-  // Selects the tab dialogResult names and puts the focus in the search text.
+  // Shows the dialog modeless on `tab`, focus in the search text.
+  void showModeless(FindTab tab);
+  // The tab last asked for or clicked; every activation of the dialog selects it again.
+  FindTab tab() const { return tab_; }
+  // Selects tab() and puts the focus in the search text.
   void activateTab();
   // Copies the dialog's state into the workspace's find settings.
   void storeSettings();
 
-  void cmdFind_Click();
-  void cmdReplace_Click();
-  void cmdReplaceAll_Click();
-  void cmdCancel_Click();
+  // The buttons. Each search first stores the dialog's state as the find settings.
+  void findNext();
+  void replaceNext(); // replaces a selected match, then finds the next one
+  void replaceAll();
 
 public slots:
-  void reject() override; // Esc
+  // Cancel, Esc: stores the find settings and hides the dialog, which lives on.
+  void reject() override;
 
 protected:
   bool event(QEvent *event) override;
@@ -56,6 +62,7 @@ private:
 
   FrmEdit &editor_;
   Workspace &workspace_;
+  FindTab tab_ = FindTab::Find;
   QTabBar *tabFind_;
   QLineEdit *txtFindWhat_;
   QLabel *lblReplaceWith_;

@@ -165,12 +165,12 @@ FrmGoto::FrmGoto(FrmEdit &editor) : QDialog(&editor), editor_(editor) {
   layout->addLayout(buttons);
 
   connect(tabGoto_, &QTabBar::currentChanged, this, &FrmGoto::tabClicked);
-  connect(cmdOK, &QPushButton::clicked, this, &FrmGoto::cmdOK_Click);
+  connect(cmdOK, &QPushButton::clicked, this, &FrmGoto::goToTarget);
   connect(cmdCancel, &QPushButton::clicked, this, &FrmGoto::hide);
   connect(lstFunction_, &QListWidget::itemClicked, this,
-          [this](QListWidgetItem *item) { lstFunction_Click(lstFunction_->row(item)); });
+          [this](QListWidgetItem *item) { pickFunction(lstFunction_->row(item)); });
   connect(lstFunction_, &QListWidget::itemDoubleClicked, this,
-          [this](QListWidgetItem *item) { lstFunction_DblClick(lstFunction_->row(item)); });
+          [this](QListWidgetItem *item) { goToFunctionAt(lstFunction_->row(item)); });
   setTabOrderFromLayout(this);
 }
 
@@ -212,17 +212,17 @@ void FrmGoto::refreshLists() {
   (page() == kLinePage ? txtLine_ : txtFunction_)->setFocus();
 }
 
-void FrmGoto::lstFunction_Click(int row) {
+void FrmGoto::pickFunction(int row) {
   if (QListWidgetItem *item = lstFunction_->item(row))
     txtFunction_->setText(item->text());
 }
 
-void FrmGoto::lstFunction_DblClick(int row) {
-  lstFunction_Click(row);
-  cmdOK_Click();
+void FrmGoto::goToFunctionAt(int row) {
+  pickFunction(row);
+  goToTarget();
 }
 
-void FrmGoto::cmdOK_Click() {
+void FrmGoto::goToTarget() {
   if (page() == kFunctionPage)
     goToFunction();
   else

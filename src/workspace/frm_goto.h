@@ -53,9 +53,12 @@ public:
 
   // Rebuilds the lists from the editor's text, as every showing does.
   void refreshLists();
-  void cmdOK_Click();
-  void lstFunction_Click(int row);
-  void lstFunction_DblClick(int row);
+  // OK: moves the caret to the function or line of the page shown and hides the dialog; an
+  // unknown label or a line out of range is said and the dialog stays.
+  void goToTarget();
+  // A click on a function's row puts its label in the box; a double click also goes there.
+  void pickFunction(int row);
+  void goToFunctionAt(int row);
 
 protected:
   void showEvent(QShowEvent *event) override;

@@ -85,13 +85,7 @@ void FrmInputPara::accept() {
       def.definitionChanged = true;
     def.parameters[i].Default = txtPVaule_[i]->text().toStdString();
   }
-  workspace_.dialogResult = kDialogConfirmed;
   QDialog::accept();
-}
-
-void FrmInputPara::reject() {
-  workspace_.dialogResult = kDialogCancelled;
-  QDialog::reject();
 }
 
 } // namespace brevant

@@ -1,7 +1,8 @@
 #pragma once
 // "Input Parameters": asks for the value of every run-time parameter before a run. Each showing
 // refills the rows from the definition and shrinks the dialog to the rows in use; OK stores
-// every row's text as the parameter's Default.
+// every row's text as the parameter's Default. The dialog's result says whether the run goes on:
+// Accepted for OK, Rejected for Cancel, Esc and the window's close button.
 
 #include <QDialog>
 
@@ -23,7 +24,6 @@ public:
   void refill();
 
   void accept() override;
-  void reject() override;
 
 protected:
   void showEvent(QShowEvent *event) override;

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace brevant {
 
 std::string loginFailureText(const std::string &name, const std::string &user,
@@ -21,7 +23,10 @@ std::string loginFailureText(const std::string &name, const std::string &user,
   return connectionTestFailureText({name, user, {}, {}}, description);
 }
 
-FrmLogin::FrmLogin(Workspace &workspace, QWidget *parent) : QDialog(parent), workspace_(workspace) {
+FrmLogin::FrmLogin(Workspace &workspace, int dataSourceIndex, Connection &connection,
+                   QWidget *parent)
+    : QDialog(parent), workspace_(workspace),
+      dataSourceIndex_(std::clamp(dataSourceIndex, 0, kMaxDataSources)), connection_(connection) {
   setObjectName("frmLogin");
   setWindowTitle("Login");
   txtDSName_ = new QLineEdit(this);
@@ -63,8 +68,7 @@ FrmLogin::FrmLogin(Workspace &workspace, QWidget *parent) : QDialog(parent), wor
 }
 
 void FrmLogin::refill() {
-  const int slot = std::clamp<int>(workspace_.loginDataSourceIndex, 0, kMaxDataSources);
-  const DataSource &source = workspace_.definition.dataSources[slot];
+  const DataSource &source = workspace_.definition.dataSources[dataSourceIndex_];
   txtDSName_->setText(QString::fromStdString(source.Name));
   txtDSUser_->setText(QString::fromStdString(source.User));
   txtDSPassword_->clear();
@@ -80,22 +84,17 @@ void FrmLogin::accept() {
   const std::string name = txtDSName_->text().toStdString();
   const std::string user = txtDSUser_->text().toStdString();
   const std::string password = txtDSPassword_->text().toStdString();
-  if (connection_ == nullptr) {
-    QDialog::reject();
-    return;
-  }
   try {
     // Values holding ';' or braces are braced, so that a typed login cannot add keys.
-    connection_->ConnectionString = dataSourceLoginString({name, user, password, {}});
-    connection_->Open();
+    connection_.ConnectionString = dataSourceLoginString({name, user, password, {}});
+    connection_.Open();
   } catch (const std::exception &e) {
     ShowErrorMessage(loginFailureText(name, user, e.what()), this);
     txtDSPassword_->clear();
     txtDSPassword_->setFocus();
     return;
   }
-  const int slot = std::clamp<int>(workspace_.loginDataSourceIndex, 0, kMaxDataSources);
-  DataSource &source = workspace_.definition.dataSources[slot];
+  DataSource &source = workspace_.definition.dataSources[dataSourceIndex_];
   source.Name = name;
   source.User = user;
   source.Password.clear();

@@ -15,10 +15,11 @@ struct Workspace;
 class FrmLogin : public QDialog {
   Q_OBJECT
 public:
-  explicit FrmLogin(Workspace &workspace, QWidget *parent = nullptr);
+  // Asks for the login of the definition's data source `dataSourceIndex`; OK opens `connection`
+  // with it.
+  FrmLogin(Workspace &workspace, int dataSourceIndex, Connection &connection,
+           QWidget *parent = nullptr);
 
-  // The connection of the slot workspace.loginDataSourceIndex; set before showing.
-  void setConnection(Connection *connection) { connection_ = connection; }
   void refill();
 
   void accept() override;
@@ -28,7 +29,8 @@ protected:
 
 private:
   Workspace &workspace_;
-  Connection *connection_ = nullptr;
+  int dataSourceIndex_;
+  Connection &connection_;
   QLineEdit *txtDSName_;
   QLineEdit *txtDSUser_;
   QLineEdit *txtDSPassword_;

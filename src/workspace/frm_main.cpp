@@ -113,7 +113,7 @@ FrmMain::FrmMain(Workspace &workspace, QWidget *parent)
     recent_.load();
   } catch (...) {
   }
-  syncRecentMenu();
+  recentMenu_->show(recent_);
 }
 
 FrmMain::~FrmMain() = default;
@@ -150,20 +150,13 @@ void FrmMain::buildMenus() {
   QAction *fileNew = file->addAction("&New");
   fileNew->setObjectName("mnuFNew");
   fileNew->setShortcut(QKeySequence("Ctrl+N"));
-  connect(fileNew, &QAction::triggered, this, &FrmMain::mnuFNew_Click);
+  connect(fileNew, &QAction::triggered, this, &FrmMain::newDefinition);
   QAction *fileOpen = file->addAction("&Open...");
   fileOpen->setObjectName("mnuFOpen");
   fileOpen->setShortcut(QKeySequence("Ctrl+O"));
-  connect(fileOpen, &QAction::triggered, this, &FrmMain::mnuFOpen_Click);
+  connect(fileOpen, &QAction::triggered, this, &FrmMain::openDefinition);
   file->addSeparator();
-  QMenu *recent = file->addMenu("Recent &Files");
-  recent->setObjectName("mnuFRecentFiles");
-  recent->menuAction()->setObjectName("mnuFRecentFiles");
-  for (int i = 0; i < 5; ++i) {
-    mnuFRecentFile_[i] = recent->addAction(QString());
-    mnuFRecentFile_[i]->setObjectName(QString("mnuFRecentFile(%1)").arg(i));
-    connect(mnuFRecentFile_[i], &QAction::triggered, this, [this, i] { recentFileClicked(i); });
-  }
+  recentMenu_ = std::make_unique<RecentFilesMenu>(file, [this](int i) { openRecentFile(i); });
   file->addSeparator();
   QAction *exit = file->addAction("E&xit");
   exit->setObjectName("mnuFExit");
@@ -264,15 +257,6 @@ void FrmMain::savePlacement() {
   saveWindowPlacement(p);
 }
 
-void FrmMain::syncRecentMenu() {
-  for (size_t i = 0; i < mnuFRecentFile_.size(); ++i) {
-    const RecentFileSlot &slot = recent_.entries[i];
-    mnuFRecentFile_[i]->setText(QString::fromStdString(slot.caption));
-    mnuFRecentFile_[i]->setVisible(slot.visible);
-    mnuFRecentFile_[i]->setEnabled(slot.enabled);
-  }
-}
-
 FrmEdit &FrmMain::ensureEditor() {
   if (editor_ == nullptr) {
     editor_ = new FrmEdit(*this, workspace_);
@@ -303,7 +287,7 @@ void FrmMain::editorUnloaded(FrmEdit *editor) {
   editorFrame_ = nullptr;
 }
 
-void FrmMain::mnuFNew_Click() {
+void FrmMain::newDefinition() {
   FrmEdit &editor = ensureEditor();
   editor.setCaption("Noname");
   editor.setScript("");
@@ -312,7 +296,7 @@ void FrmMain::mnuFNew_Click() {
   editor.SetEditBtn();
 }
 
-void FrmMain::mnuFOpen_Click() {
+void FrmMain::openDefinition() {
   const ReportDefinition &def = workspace_.definition;
   std::string folder;
   if (!def.definitionFilePath.empty())
@@ -334,13 +318,13 @@ void FrmMain::OpenFile(const std::string &path) {
   if (!fs::is_regular_file(path, ec)) {
     QApplication::restoreOverrideCursor();
     ShowErrorMessage("The file \"" + path + "\" does not exist.", this);
-    mnuFNew_Click();
+    newDefinition();
     return;
   }
   if (!checkHeader(path, header)) {
     QApplication::restoreOverrideCursor();
     ShowErrorMessage("The file \"" + path + "\" is not an Quorvel file.", this);
-    mnuFNew_Click();
+    newDefinition();
     return;
   }
   FrmEdit &editor = ensureEditor();
@@ -367,10 +351,10 @@ void FrmMain::OpenFile(const std::string &path) {
 
 void FrmMain::AddRecentFileItem(const std::string &path) {
   recent_.add(path);
-  syncRecentMenu();
+  recentMenu_->show(recent_);
 }
 
-void FrmMain::recentFileClicked(int index) {
+void FrmMain::openRecentFile(int index) {
   if (index < 0 || index >= kRecentFileSlots || !recent_.entries[size_t(index)].inUse())
     return;
   OpenFile(recent_.entries[size_t(index)].caption);
@@ -386,7 +370,7 @@ void FrmMain::toolbarClicked(const QString &key) {
   }
   if (key == "New" || key == "Open") {
     if (!editorOpen) {
-      key == "New" ? mnuFNew_Click() : mnuFOpen_Click();
+      key == "New" ? newDefinition() : openDefinition();
       return;
     }
   }

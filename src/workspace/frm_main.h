@@ -4,11 +4,12 @@
 // of the program.
 
 #include "workspace/recent_files.h"
+#include "workspace/recent_files_menu.h"
 
 #include <QMainWindow>
 
-#include <array>
 #include <map>
+#include <memory>
 #include <string>
 
 class QMdiArea;
@@ -39,13 +40,16 @@ public:
   std::string helpFile() const { return helpFile_; }
   HelpViewer *helpViewer() const { return helpViewer_; }
 
-  // File commands.
-  void mnuFNew_Click();
-  void mnuFOpen_Click();
+  // File commands. New shows the editor (loading it when needed) with an empty Noname
+  // definition; Open asks for a file and opens it with OpenFile; a recent-file item opens its
+  // file. The editor's own New, Open and recent-file items ask to save first, then come here.
+  void newDefinition();
+  void openDefinition();
   void OpenFile(const std::string &path);
   void AddRecentFileItem(const std::string &path);
-  void recentFileClicked(int index);
+  void openRecentFile(int index);
   void exitProgram();
+  const RecentFilesMenu &recentFilesMenu() const { return *recentMenu_; }
 
   // The toolbar's dispatch by button key.
   void toolbarClicked(const QString &key);
@@ -75,7 +79,6 @@ private:
   void buildToolbar();
   void loadPlacement();
   void savePlacement();
-  void syncRecentMenu();
   void showMainMenus();
   FrmEdit &ensureEditor();
   void openDropped(const std::string &path);
@@ -86,7 +89,7 @@ private:
   QToolBar *tlbMain_;
   std::map<QString, QAction *> buttons_;
   QList<QMenu *> mainMenus_;
-  std::array<QAction *, 5> mnuFRecentFile_{};
+  std::unique_ptr<RecentFilesMenu> recentMenu_;
   RecentFileList recent_;
   FrmEdit *editor_ = nullptr;
   QMdiSubWindow *editorFrame_ = nullptr;

@@ -83,7 +83,7 @@ FrmOptions::FrmOptions(Workspace &workspace, const QString &tag, FrmEdit *editor
   layout->addLayout(buttons.layout);
 
   connect(tabOptions_, &QTabBar::currentChanged, this, &FrmOptions::selectTab);
-  connect(buttons.ok, &QPushButton::clicked, this, &FrmOptions::cmdOK_Click);
+  connect(buttons.ok, &QPushButton::clicked, this, &FrmOptions::accept);
 
   changes_->watch(cboFont_);
   changes_->watch(cboFontSize_);
@@ -119,8 +119,8 @@ QWidget *FrmOptions::buildFontPage() {
 
   cboFont_->installEventFilter(this);
   cboFontSize_->installEventFilter(this);
-  connect(cboFont_, &QComboBox::textActivated, this, &FrmOptions::cboFont_Click);
-  connect(cboFontSize_, &QComboBox::textActivated, this, &FrmOptions::cboFontSize_Click);
+  connect(cboFont_, &QComboBox::textActivated, this, &FrmOptions::showChosenFont);
+  connect(cboFontSize_, &QComboBox::textActivated, this, &FrmOptions::showChosenFontSize);
   return page;
 }
 
@@ -141,8 +141,8 @@ QWidget *FrmOptions::buildEnvironmentPage() {
   grid->addWidget(cmdLogEditor, 1, 2);
   grid->setRowStretch(2, 1);
 
-  connect(cmdDefDirectory, &QPushButton::clicked, this, &FrmOptions::cmdDefDirectory_Click);
-  connect(cmdLogEditor, &QPushButton::clicked, this, &FrmOptions::cmdLogEditor_Click);
+  connect(cmdDefDirectory, &QPushButton::clicked, this, &FrmOptions::chooseDefaultDirectory);
+  connect(cmdLogEditor, &QPushButton::clicked, this, &FrmOptions::chooseLogEditor);
   return page;
 }
 
@@ -234,7 +234,7 @@ void FrmOptions::selectTab(int index) {
   fraOptions_->currentWidget()->raise();
 }
 
-void FrmOptions::cboFont_Click() {
+void FrmOptions::showChosenFont() {
   const QString name = cboFont_->currentText().trimmed();
   if (name.isEmpty() || !knownFontFamily(name))
     return;
@@ -245,7 +245,7 @@ void FrmOptions::cboFont_Click() {
   lblFontSample_->setFont(sample);
 }
 
-void FrmOptions::cboFontSize_Click() {
+void FrmOptions::showChosenFontSize() {
   int32_t size = 0;
   if (!numericValue(cboFontSize_->currentText().toStdString(), size) || !usableFontSize(size))
     return;
@@ -257,21 +257,21 @@ void FrmOptions::cboFontSize_Click() {
 bool FrmOptions::eventFilter(QObject *watched, QEvent *event) {
   if (focusMovedOn(event)) {
     if (watched == cboFont_)
-      cboFont_Click();
+      showChosenFont();
     else if (watched == cboFontSize_)
-      cboFontSize_Click();
+      showChosenFontSize();
   }
   return QDialog::eventFilter(watched, event);
 }
 
-void FrmOptions::cmdDefDirectory_Click() {
+void FrmOptions::chooseDefaultDirectory() {
   const std::optional<QString> chosen =
       prompt().folderName(this, "Default Directory", txtDefDirectory_->text().trimmed());
   if (chosen && !chosen->isEmpty())
     txtDefDirectory_->setText(*chosen);
 }
 
-void FrmOptions::cmdLogEditor_Click() {
+void FrmOptions::chooseLogEditor() {
   const QString current = txtLogEditor_->text().trimmed();
   const QString folder = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
   const std::optional<QString> chosen =
@@ -321,10 +321,10 @@ void FrmOptions::store() {
   }
 }
 
-void FrmOptions::cmdOK_Click() {
+void FrmOptions::accept() {
   // What is typed in the font boxes counts as if the focus had left them.
-  cboFont_Click();
-  cboFontSize_Click();
+  showChosenFont();
+  showChosenFontSize();
   if (editor_ != nullptr) {
     // A new font is no edit of the script.
     const bool changed = editor_->dataChanged();
@@ -339,7 +339,7 @@ void FrmOptions::cmdOK_Click() {
   } catch (...) {
     // A setting that cannot be stored stays as it was; nothing is shown.
   }
-  accept();
+  QDialog::accept();
 }
 
 } // namespace brevant

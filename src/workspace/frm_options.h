@@ -32,12 +32,16 @@ public:
   QComboBox *fontSize() const { return cboFontSize_; }
   void selectTab(int index); // 0 Font, 1 Environment, 2 Connection, 3 Excel
 
-  // Give the sample the font name or the size the boxes show, when they are usable.
-  void cboFont_Click();
-  void cboFontSize_Click();
-  void cmdDefDirectory_Click();
-  void cmdLogEditor_Click();
-  void cmdOK_Click();
+  // Give the sample the font name or the size the boxes show, when they are usable (on choosing
+  // from a box's list and on leaving the box).
+  void showChosenFont();
+  void showChosenFontSize();
+  // The "..." buttons: a folder dialog for the default directory, a file dialog for the log
+  // editor.
+  void chooseDefaultDirectory();
+  void chooseLogEditor();
+  // OK: the editor takes the sample's font, the changed settings are stored, the dialog closes.
+  void accept() override;
 
 protected:
   bool eventFilter(QObject *watched, QEvent *event) override;

@@ -120,17 +120,17 @@ void FrmRun::setState(State state) {
 void FrmRun::start() {
   if (state_ != State::Ready)
     return;
-  workspace_.dialogResult = 0;
   ReportDefinition &def = workspace_.definition;
+  bool confirmed = false;
   if (def.parameterCount > 0) {
     try {
       FrmInputPara parameters(workspace_, this);
-      parameters.exec();
+      confirmed = parameters.exec() == QDialog::Accepted;
     } catch (...) {
-      workspace_.dialogResult = kDialogCancelled;
+      confirmed = false; // a parameter dialog that cannot be shown is a Cancel
     }
   }
-  if (def.parameterCount >= 1 && workspace_.dialogResult != kDialogConfirmed)
+  if (def.parameterCount >= 1 && !confirmed)
     return;
 
   setState(State::Running);
@@ -268,9 +268,7 @@ void FrmRun::showProgress() {
 bool FrmRun::requestLogin(int dataSourceIndex, DataSource &, Connection &connection) {
   showProgress();
   try {
-    workspace_.loginDataSourceIndex = static_cast<int16_t>(dataSourceIndex);
-    FrmLogin login(workspace_, this);
-    login.setConnection(&connection);
+    FrmLogin login(workspace_, dataSourceIndex, connection, this);
     login.exec();
     return true;
   } catch (...) {

@@ -45,17 +45,15 @@ TEST_F(ConfigurationTabOrderTest, EachTabFollowsItsLayout) {
 TEST_F(ConfigurationTabOrderTest, RowEditorsFollowTheirLayouts) {
   FrmConfiguration &config = open();
   config.show();
-  workspace.dialogResult = kDialogNewRow;
   FrmDataSource &dataSource = config.dataSourceEditor();
-  dataSource.refill();
+  dataSource.refill(RowEditorMode::NewRow);
   // Of the two exclusive choices the Tab key visits the chosen one; the arrows move between them.
   EXPECT_EQ(tabCycle(dataSource, dataSource.findChild<QWidget *>("optDSN")),
             "optDSN txtDSName txtDSUser txtDSPassword cmdCancel");
   dataSource.hide();
 
-  workspace.dialogResult = kDialogNewRow;
   FrmParameter &parameter = config.parameterEditor();
-  parameter.refill();
+  parameter.refill(RowEditorMode::NewRow);
   EXPECT_EQ(tabCycle(parameter, parameter.findChild<QWidget *>("txtParaName")),
             "txtParaName txtParaTitle txtParaDefault cmdCancel");
 }

@@ -214,7 +214,7 @@ TEST_F(ConfigurationDialogTest, OkChecksTheFileNamesInOrderAndStaysOpen) {
     box("txtReportFile")->setText(c.report);
     box("txtLogFile")->setText(c.log);
     prompts.messages.clear();
-    config.cmdOK_Click();
+    config.accept();
     EXPECT_EQ(prompts.onlyMessage(), errorBoxText(c.message));
     EXPECT_EQ(config.currentTab(), FrmConfiguration::kFileTab);
     EXPECT_EQ(QApplication::focusWidget(), box(c.focus));
@@ -234,7 +234,7 @@ TEST_F(ConfigurationDialogTest, OkRefusesAPasswordThatCannotBeEncipheredAndStays
   ASSERT_TRUE(QTest::qWaitForWindowActive(&config));
   check("chkEncryptPwd")->setChecked(true);
   prompts.messages.clear();
-  config.cmdOK_Click();
+  config.accept();
   EXPECT_EQ(prompts.onlyMessage(), errorBoxText(unencipherablePasswordMessage("ds3")));
   EXPECT_EQ(config.currentTab(), FrmConfiguration::kDataSourceTab);
   EXPECT_EQ(list("lstDataSource")->currentRow(), 2);
@@ -245,7 +245,7 @@ TEST_F(ConfigurationDialogTest, OkRefusesAPasswordThatCannotBeEncipheredAndStays
   // Without enciphering, the same password is accepted.
   check("chkEncryptPwd")->setChecked(false);
   prompts.messages.clear();
-  config.cmdOK_Click();
+  config.accept();
   EXPECT_TRUE(prompts.messages.empty());
   EXPECT_EQ(dialog->result(), QDialog::Accepted);
 }
@@ -325,7 +325,7 @@ TEST_F(ConfigurationDialogTest, TenRowsDisableNewOnlyForTheirOwnList) {
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->windowTitle(), "New Data Source");
     editor->nameBox()->setText("ds10");
-    editor->cmdOK_Click();
+    editor->accept();
   });
   button("cmdAddDS")->click();
   EXPECT_EQ(config.dataSourceRows().size(), 10u);
@@ -336,6 +336,46 @@ TEST_F(ConfigurationDialogTest, TenRowsDisableNewOnlyForTheirOwnList) {
   config.appendParameter({"%P11%", "", ""});
   EXPECT_EQ(config.dataSourceRows().size(), 10u);
   EXPECT_EQ(config.parameterRows().size(), 10u);
+}
+
+TEST_F(ConfigurationDialogTest, EditShowsTheSelectedRowAndNewAfterAnEditStartsEmpty) {
+  addDataSources(2);
+  addParameters(2);
+  FrmConfiguration &config = open();
+  // What the editor shows when it comes up, then Cancel.
+  QStringList seen;
+  const auto look = [&] {
+    QTimer::singleShot(0, &config, [&] {
+      QDialog *editor = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+      ASSERT_NE(editor, nullptr);
+      auto *name = editor->findChild<QLineEdit *>(
+          qobject_cast<FrmDataSource *>(editor) != nullptr ? "txtDSName" : "txtParaName");
+      ASSERT_NE(name, nullptr);
+      seen << editor->windowTitle() + ": " + name->text();
+      QTest::keyClick(editor, Qt::Key_Escape);
+    });
+  };
+
+  config.selectTab(FrmConfiguration::kDataSourceTab);
+  config.selectDataSource(1);
+  look();
+  button("cmdModifyDS")->click();
+  look();
+  button("cmdAddDS")->click();
+  look();
+  list("lstDataSource")->itemDoubleClicked(list("lstDataSource")->item(1));
+
+  config.selectTab(FrmConfiguration::kParameterTab);
+  config.selectParameter(0);
+  look();
+  list("lstParameter")->itemDoubleClicked(list("lstParameter")->item(0));
+  look();
+  button("cmdAddPara")->click();
+  EXPECT_EQ(seen,
+            (QStringList{"Edit Data Source: ds2", "New Data Source: ", "Edit Data Source: ds2",
+                         "Edit Parameter: %P1%", "New Parameter: "}));
+  EXPECT_FALSE(config.dataSourcesChanged());
+  EXPECT_FALSE(config.parametersChanged());
 }
 
 TEST_F(ConfigurationDialogTest, CancelAfterAddingRowsLeavesTheDefinitionUntouched) {
@@ -390,9 +430,9 @@ TEST_F(ConfigurationDialogTest, ABrowsedTemplateBesideTheDefinitionIsNamedWithou
   EXPECT_EQ(prompts.fileDialogTitles.back(), "Open");
   EXPECT_EQ(prompts.fileDialogFolders.back(), QString::fromStdString(folder.path().string()));
   EXPECT_EQ(box("txtTemplateFile")->text(), "Monthly.xlsx");
-  config.cmdTemplateFile_Click();
+  config.chooseTemplateFile();
   EXPECT_EQ(box("txtTemplateFile")->text(), "/elsewhere/Monthly.xlsx");
-  config.cmdTemplateFile_Click();
+  config.chooseTemplateFile();
   EXPECT_EQ(box("txtTemplateFile")->text(), "/elsewhere/Monthly.xlsx");
 }
 

@@ -20,9 +20,8 @@ protected:
       open();
     if (row >= 0)
       dialog->selectDataSource(row);
-    workspace.dialogResult = row >= 0 ? kDialogEditRow : kDialogNewRow;
     FrmDataSource &form = dialog->dataSourceEditor();
-    form.refill();
+    form.refill(row >= 0 ? RowEditorMode::SelectedRow : RowEditorMode::NewRow);
     return form;
   }
   QPushButton *editorButton(FrmDataSource &form, const char *name) {
@@ -39,8 +38,8 @@ TEST_F(DataSourceEditorTest, ANewRowNeedsANameThatIsNotOnlyBlanks) {
   form.nameBox()->setText("   ");
   EXPECT_FALSE(editorButton(form, "cmdOK")->isEnabled());
   EXPECT_FALSE(editorButton(form, "cmdTest")->isEnabled());
-  form.cmdOK_Click();
-  form.cmdTest_Click();
+  form.accept();
+  form.testConnection();
   EXPECT_TRUE(dialog->dataSourceRows().empty());
   EXPECT_FALSE(dialog->dataSourcesChanged());
   EXPECT_TRUE(prompts.messages.empty());
@@ -48,7 +47,7 @@ TEST_F(DataSourceEditorTest, ANewRowNeedsANameThatIsNotOnlyBlanks) {
   form.nameBox()->setText(" sales ");
   form.userBox()->setText("ann");
   EXPECT_TRUE(editorButton(form, "cmdOK")->isEnabled());
-  form.cmdOK_Click();
+  form.accept();
   ASSERT_EQ(dialog->dataSourceRows().size(), 1u);
   EXPECT_EQ(dialog->dataSourceRows()[0].Name, " sales "); // stored as typed
   EXPECT_EQ(dialog->dataSourceRows()[0].User, "ann");
@@ -62,7 +61,7 @@ TEST_F(DataSourceEditorTest, ConfirmingAnUntouchedRowOrASwitchBackChangesNothing
   EXPECT_EQ(form.windowTitle(), "Edit Data Source");
   EXPECT_EQ(form.nameBox()->text(), "ds2");
   EXPECT_EQ(form.passwordBox()->echoMode(), QLineEdit::Password);
-  form.cmdOK_Click();
+  form.accept();
   EXPECT_FALSE(dialog->dataSourcesChanged());
 
   editor(1);
@@ -71,7 +70,7 @@ TEST_F(DataSourceEditorTest, ConfirmingAnUntouchedRowOrASwitchBackChangesNothing
   EXPECT_FALSE(form.connectionStringBox()->isHidden());
   form.dataSourceNameKind()->click();
   EXPECT_EQ(form.userBox()->text(), "user"); // switching clears nothing
-  form.cmdOK_Click();
+  form.accept();
   EXPECT_FALSE(dialog->dataSourcesChanged());
 }
 
@@ -79,12 +78,12 @@ TEST_F(DataSourceEditorTest, AConnectionStringRowDropsTheLoginTheHiddenBoxesStil
   addDataSources(1);
   FrmDataSource &form = editor(0);
   form.connectionStringKind()->click();
-  form.cmdOK_Click();
+  form.accept();
   EXPECT_EQ(prompts.onlyMessage(), errorBoxText("Please input a connection string."));
   EXPECT_FALSE(dialog->dataSourcesChanged());
 
   form.connectionStringBox()->setText("Driver=SQLite3;Database=sales.db");
-  form.cmdOK_Click();
+  form.accept();
   const DataSource &row = dialog->dataSourceRows()[0];
   EXPECT_EQ(row.ConnectionString, "Driver=SQLite3;Database=sales.db");
   EXPECT_EQ(row.User, "");
@@ -113,9 +112,8 @@ protected:
       open();
     if (row >= 0)
       dialog->selectParameter(row);
-    workspace.dialogResult = row >= 0 ? kDialogEditRow : kDialogNewRow;
     FrmParameter &form = dialog->parameterEditor();
-    form.refill();
+    form.refill(row >= 0 ? RowEditorMode::SelectedRow : RowEditorMode::NewRow);
     return form;
   }
 };
@@ -124,11 +122,11 @@ TEST_F(ParameterEditorTest, NewRowsAreAppendedAndEditsMarkOnlyRealChanges) {
   addParameters(1);
   FrmParameter &form = editor();
   EXPECT_EQ(form.windowTitle(), "New Parameter");
-  form.cmdOK_Click();
+  form.accept();
   EXPECT_EQ(dialog->parameterRows().size(), 1u);
   form.nameBox()->setText("%YEAR%");
   form.defaultBox()->setText("2024");
-  form.cmdOK_Click();
+  form.accept();
   ASSERT_EQ(dialog->parameterRows().size(), 2u);
   EXPECT_EQ(dialog->parameterRows()[1].Title, ""); // no title is fine
   EXPECT_EQ(dialog->parameterRows()[1].Default, "2024");
@@ -139,11 +137,11 @@ TEST_F(ParameterEditorTest, NewRowsAreAppendedAndEditsMarkOnlyRealChanges) {
   FrmParameter &edit = editor(0);
   EXPECT_EQ(edit.windowTitle(), "Edit Parameter");
   EXPECT_EQ(edit.nameBox()->text(), "%P1%");
-  edit.cmdOK_Click();
+  edit.accept();
   EXPECT_FALSE(dialog->parametersChanged());
   editor(0);
   edit.titleBox()->setText("Year of the report");
-  edit.cmdOK_Click();
+  edit.accept();
   EXPECT_EQ(dialog->parameterRows()[0].Title, "Year of the report");
   EXPECT_TRUE(dialog->parametersChanged());
 }
@@ -205,18 +203,17 @@ TEST_F(ConnectionTestTest, ThePostgresServerAnswersTheEditorsTest) {
   const std::string user = std::getenv("BREVANT_PG_USER");
   const std::string password = std::getenv("BREVANT_PG_PASSWORD");
   open();
-  workspace.dialogResult = kDialogNewRow;
   FrmDataSource &form = dialog->dataSourceEditor();
-  form.refill();
+  form.refill(RowEditorMode::NewRow);
   form.nameBox()->setText(dsn);
   form.userBox()->setText(QString::fromStdString(user));
   form.passwordBox()->setText(QString::fromStdString(password));
-  form.cmdTest_Click();
+  form.testConnection();
   EXPECT_EQ(lastMessage(), QString::fromStdString("Connect to database successfully.\r\nDSN=" +
                                                   std::string(dsn) + "\uFF0C USER=" + user));
 
   form.passwordBox()->setText("wrong;password");
-  form.cmdTest_Click();
+  form.testConnection();
   EXPECT_TRUE(lastMessage().startsWith(QString::fromStdString(
       "Error!\r\nError Info: Failed to connect to data source.\r\nDSN=" + std::string(dsn) +
       "\uFF0C USER=" + user + "\r\n")))
@@ -226,7 +223,7 @@ TEST_F(ConnectionTestTest, ThePostgresServerAnswersTheEditorsTest) {
 
   form.connectionStringKind()->click();
   form.connectionStringBox()->setText(std::getenv("BREVANT_PG_CONNSTR"));
-  form.cmdTest_Click();
+  form.testConnection();
   EXPECT_EQ(lastMessage(),
             QString::fromStdString("Connect to database successfully.\r\nDSN=" + std::string(dsn) +
                                    ", Using a connection string."));

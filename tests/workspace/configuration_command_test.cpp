@@ -46,7 +46,7 @@ TEST_F(ConfigurationCommandTest, ConfirmedChangesReachTheFileOnSave) {
   EXPECT_EQ(editor.menuItem("mnuRConfiguration")->shortcut(), QKeySequence("F2"));
 
   // Opening and confirming changes nothing.
-  configure(editor, [](FrmConfiguration &dialog) { dialog.cmdOK_Click(); });
+  configure(editor, [](FrmConfiguration &dialog) { dialog.accept(); });
   EXPECT_FALSE(editor.definitionCountsAsChanged());
 
   configure(editor, [](FrmConfiguration &dialog) {
@@ -57,7 +57,7 @@ TEST_F(ConfigurationCommandTest, ConfirmedChangesReachTheFileOnSave) {
       ASSERT_NE(editor, nullptr);
       editor->nameBox()->setText("%MONTH%");
       editor->defaultBox()->setText("05");
-      editor->cmdOK_Click();
+      editor->accept();
     });
     dialog.findChild<QPushButton *>("cmdAddPara")->click();
     dialog.findChild<QPushButton *>("cmdOK")->click();

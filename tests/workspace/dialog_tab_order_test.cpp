@@ -1,6 +1,7 @@
 // The Tab key goes through every workspace dialog in the order its layout shows the controls:
 // row by row, left to right, and the buttons where they stand.
 
+#include "engine/components/database/connection.h"
 #include "report_fixture.h"
 #include "tab_cycle.h"
 #include "workspace/frm_about.h"
@@ -51,7 +52,8 @@ TEST_F(DialogTabOrderTest, ParameterAndLoginDialogs) {
 
   workspace.definition.dataSourceCount = 1;
   workspace.definition.dataSources[0] = {"sales", "ann", "", ""};
-  FrmLogin login(workspace);
+  Connection connection;
+  FrmLogin login(workspace, 0, connection);
   EXPECT_EQ(tabCycle(login, child(login, "txtDSName")),
             "txtDSName txtDSUser txtDSPassword cmdOK cmdCancel");
 }

@@ -80,7 +80,7 @@ class FindTest : public testing::WorkspaceTest {
 protected:
   FindTest() : main(workspace) {
     main.show();
-    main.mnuFNew_Click();
+    main.newDefinition();
     editor = main.editor();
   }
 
@@ -145,7 +145,7 @@ TEST_F(FindTest, FindTakesTheFirstSelectedLineAndResetsTheDirection) {
   select(0, 12); // "select a\nfro"
   editor->find();
   EXPECT_TRUE(dialog().isVisible());
-  EXPECT_EQ(workspace.dialogResult, kFindTab);
+  EXPECT_EQ(dialog().tab(), FindTab::Find);
   EXPECT_EQ(dialog().findWhat()->text(), "select a");
   EXPECT_EQ(dialog().direction()->currentIndex(), 0);
   EXPECT_EQ(workspace.findDirection, kSearchDown);
@@ -166,7 +166,7 @@ TEST_F(FindTest, ReplaceOpensTheReplaceTabAndKeepsTheBoxesAsTheyAre) {
   dialog().direction()->setCurrentIndex(1);
   dialog().matchCase()->setChecked(true);
   editor->replace();
-  EXPECT_EQ(workspace.dialogResult, kReplaceTab);
+  EXPECT_EQ(dialog().tab(), FindTab::Replace);
   EXPECT_EQ(dialog().tabs()->currentIndex(), 1);
   EXPECT_EQ(dialog().findWhat()->text(), "typed");
   EXPECT_EQ(dialog().direction()->currentIndex(), 1);
@@ -175,7 +175,29 @@ TEST_F(FindTest, ReplaceOpensTheReplaceTabAndKeepsTheBoxesAsTheyAre) {
   EXPECT_TRUE(dialog().replaceWith()->isVisible());
 
   dialog().tabs()->setCurrentIndex(0); // back to Find
-  EXPECT_EQ(workspace.dialogResult, kFindTab);
+  EXPECT_EQ(dialog().tab(), FindTab::Find);
+  EXPECT_FALSE(dialog().replaceWith()->isVisible());
+}
+
+TEST_F(FindTest, EveryOpeningShowsTheTabItAsksForAlsoWhileTheDialogIsOpen) {
+  setText("abc");
+  editor->replace();
+  EXPECT_EQ(dialog().tabs()->currentIndex(), 1);
+  editor->find(); // the dialog is still open on Replace
+  EXPECT_EQ(dialog().tab(), FindTab::Find);
+  EXPECT_EQ(dialog().tabs()->currentIndex(), 0);
+  EXPECT_FALSE(dialog().replaceWith()->isVisible());
+  editor->replace();
+  EXPECT_EQ(dialog().tabs()->currentIndex(), 1);
+  EXPECT_TRUE(dialog().replaceWith()->isVisible());
+
+  // The tab the user clicked is the one the next activation shows.
+  dialog().tabs()->setCurrentIndex(0);
+  dialog().reject();
+  EXPECT_FALSE(dialog().isVisible());
+  dialog().show();
+  dialog().activateTab();
+  EXPECT_EQ(dialog().tabs()->currentIndex(), 0);
   EXPECT_FALSE(dialog().replaceWith()->isVisible());
 }
 
@@ -185,18 +207,18 @@ TEST_F(FindTest, FindNextIgnoresCaseUnlessAskedAndWrapsAtTheEnd) {
   dialog().findWhat()->setText("select");
   dialog().matchCase()->setChecked(false);
   dialog().wrap()->setChecked(true);
-  dialog().cmdFind_Click();
+  dialog().findNext();
   EXPECT_EQ(selection(), std::make_pair(0, 6));
-  dialog().cmdFind_Click();
+  dialog().findNext();
   EXPECT_EQ(selection(), std::make_pair(9, 6));
-  dialog().cmdFind_Click(); // wraps round
+  dialog().findNext(); // wraps round
   EXPECT_EQ(selection(), std::make_pair(0, 6));
 
   dialog().matchCase()->setChecked(true);
-  dialog().cmdFind_Click();
+  dialog().findNext();
   EXPECT_EQ(selection(), std::make_pair(9, 6));
   dialog().wrap()->setChecked(false);
-  dialog().cmdFind_Click();
+  dialog().findNext();
   EXPECT_EQ(notFoundMessages(), 1u);
   EXPECT_EQ(selection(), std::make_pair(9, 6)); // left as it was
   EXPECT_EQ(workspace.findText, "select");
@@ -211,9 +233,9 @@ TEST_F(FindTest, UpFromTheVeryBeginningSearchesFromTheEndEvenWithoutWrap) {
   dialog().direction()->setCurrentIndex(1);
   dialog().wrap()->setChecked(false);
   select(0, 0);
-  dialog().cmdFind_Click();
+  dialog().findNext();
   EXPECT_EQ(selection(), std::make_pair(7, 1));
-  dialog().cmdFind_Click();
+  dialog().findNext();
   EXPECT_EQ(selection(), std::make_pair(0, 1));
   EXPECT_EQ(notFoundMessages(), 0u);
 }
@@ -224,9 +246,9 @@ TEST_F(FindTest, ButtonsDoNothingWithoutSearchText) {
   editor->find();
   dialog().findWhat()->clear();
   dialog().replaceWith()->setText("z");
-  dialog().cmdFind_Click();
-  dialog().cmdReplace_Click();
-  dialog().cmdReplaceAll_Click();
+  dialog().findNext();
+  dialog().replaceNext();
+  dialog().replaceAll();
   EXPECT_EQ(workspace.findText, "kept");
   EXPECT_EQ(text(), "abc");
   EXPECT_TRUE(prompts.messages.empty());
@@ -238,10 +260,10 @@ TEST_F(FindTest, ReplaceChangesOnlyAMatchingSelectionAndMovesOn) {
   dialog().findWhat()->setText("foo");
   dialog().replaceWith()->setText("x");
   select(4, 3); // "bar" is not the search text
-  dialog().cmdReplace_Click();
+  dialog().replaceNext();
   EXPECT_EQ(text(), "foo bar foo foo");
   EXPECT_EQ(selection(), std::make_pair(8, 3));
-  dialog().cmdReplace_Click();
+  dialog().replaceNext();
   EXPECT_EQ(text(), "foo bar x foo");
   EXPECT_EQ(selection(), std::make_pair(10, 3));
 }
@@ -253,7 +275,7 @@ TEST_F(FindTest, ReplaceWithALongerTextDoesNotSearchInsideTheReplacement) {
   dialog().replaceWith()->setText("aa");
   dialog().wrap()->setChecked(false);
   select(0, 1);
-  dialog().cmdReplace_Click();
+  dialog().replaceNext();
   EXPECT_EQ(text(), "aa b a");
   EXPECT_EQ(selection(), std::make_pair(5, 1));
 
@@ -262,7 +284,7 @@ TEST_F(FindTest, ReplaceWithALongerTextDoesNotSearchInsideTheReplacement) {
   dialog().findWhat()->setText("ab");
   dialog().replaceWith()->setText("");
   select(0, 2);
-  dialog().cmdReplace_Click();
+  dialog().replaceNext();
   EXPECT_EQ(text(), "ab");
   EXPECT_EQ(selection(), std::make_pair(0, 2));
 }
@@ -273,7 +295,7 @@ TEST_F(FindTest, ReplaceAllReplacesEverythingAndPutsTheCaretAtTheStart) {
   dialog().findWhat()->setText("select");
   dialog().replaceWith()->setText("SELECT");
   select(12, 3);
-  dialog().cmdReplaceAll_Click();
+  dialog().replaceAll();
   EXPECT_EQ(text(), "SELECT 1;\nSELECT 2;");
   EXPECT_EQ(selection(), std::make_pair(0, 0));
   editor->textBox()->undo(); // one step
@@ -282,7 +304,7 @@ TEST_F(FindTest, ReplaceAllReplacesEverythingAndPutsTheCaretAtTheStart) {
   editor->setDataChanged(false);
   select(5, 2);
   dialog().findWhat()->setText("absent");
-  dialog().cmdReplaceAll_Click();
+  dialog().replaceAll();
   EXPECT_EQ(text(), "Select 1;\nselect 2;");
   EXPECT_FALSE(editor->dataChanged());
   EXPECT_EQ(selection(), std::make_pair(0, 0));
@@ -294,7 +316,7 @@ TEST_F(FindTest, WholeWordIsHonouredByTheDialog) {
   editor->find();
   dialog().findWhat()->setText("id");
   dialog().wholeWord()->setChecked(true);
-  dialog().cmdFind_Click();
+  dialog().findNext();
   EXPECT_EQ(selection(), std::make_pair(4, 2));
   EXPECT_EQ(workspace.findWholeWord, 1);
 }
@@ -307,7 +329,7 @@ TEST_F(FindTest, FindNextKeyUsesTheStoredSettings) {
 
   editor->find();
   dialog().findWhat()->setText("one");
-  dialog().cmdCancel_Click();
+  dialog().reject();
   EXPECT_FALSE(dialog().isVisible());
   EXPECT_EQ(workspace.findText, "one");
   select(1, 0);
@@ -347,7 +369,7 @@ TEST_F(FindTest, SettingsOutliveTheEditorButTheDirectionStartsDownAgain) {
   EXPECT_EQ(workspace.findDirection, kSearchUp);
   EXPECT_EQ(workspace.findWrap, 0);
 
-  main.mnuFNew_Click();
+  main.newDefinition();
   editor = main.editor();
   EXPECT_EQ(workspace.findDirection, kSearchDown);
   EXPECT_EQ(dialog().findWhat()->text(), "needle");

@@ -56,7 +56,7 @@ TEST_F(ParameterDialogTest, OkStoresEveryRowAndOnlyTypingCountsAsAChange) {
   dialog.show();
   box(dialog, 0)->setText("set by code"); // not the user: no change flag
   dialog.findChild<QPushButton *>("cmdOK")->click();
-  EXPECT_EQ(workspace.dialogResult, kDialogConfirmed);
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_FALSE(workspace.definition.definitionChanged);
   EXPECT_EQ(workspace.definition.parameters[0].Default, "set by code");
 
@@ -65,7 +65,7 @@ TEST_F(ParameterDialogTest, OkStoresEveryRowAndOnlyTypingCountsAsAChange) {
   box(dialog, 1)->selectAll();
   QTest::keyClicks(box(dialog, 1), "2025");
   QTest::keyClick(box(dialog, 1), Qt::Key_Return);
-  EXPECT_EQ(workspace.dialogResult, kDialogConfirmed);
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_TRUE(workspace.definition.definitionChanged);
   EXPECT_EQ(workspace.definition.parameters[1].Default, "2025");
 }
@@ -76,7 +76,7 @@ TEST_F(ParameterDialogTest, EscIsCancelAndKeepsTheValues) {
   dialog.show();
   QTest::keyClicks(box(dialog, 0), "typed");
   QTest::keyClick(&dialog, Qt::Key_Escape);
-  EXPECT_EQ(workspace.dialogResult, kDialogCancelled);
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
   EXPECT_EQ(workspace.definition.parameters[0].Default, "v0");
   EXPECT_FALSE(workspace.definition.definitionChanged);
 }

@@ -51,11 +51,9 @@ TEST_F(LoginDialogTest, AFailedLoginCanBeRetriedAndASuccessfulOneForgetsThePassw
   PrivateOdbc odbc(folder);
   workspace.definition.dataSourceCount = 2;
   workspace.definition.dataSources[1] = {"NoSuchDsn", "ann", "stored secret", ""};
-  workspace.loginDataSourceIndex = 1;
   Connection connection;
 
-  FrmLogin dialog(workspace);
-  dialog.setConnection(&connection);
+  FrmLogin dialog(workspace, 1, connection);
   dialog.show();
   auto *name = dialog.findChild<QLineEdit *>("txtDSName");
   auto *user = dialog.findChild<QLineEdit *>("txtDSUser");
@@ -91,8 +89,7 @@ TEST_F(LoginDialogTest, AFailedLoginCanBeRetriedAndASuccessfulOneForgetsThePassw
 TEST_F(LoginDialogTest, CancelLeavesTheSlotAndTheConnectionAlone) {
   workspace.definition.dataSources[0] = {"sales", "ann", "secret", ""};
   Connection connection;
-  FrmLogin dialog(workspace);
-  dialog.setConnection(&connection);
+  FrmLogin dialog(workspace, 0, connection);
   dialog.show();
   dialog.findChild<QLineEdit *>("txtDSUser")->setText("bob");
   QTest::keyClick(&dialog, Qt::Key_Escape);

@@ -137,7 +137,7 @@ TEST_F(MainWindowTest, MissingOrForeignFilesLeaveAnEmptyNonameDefinition) {
   FrmMain main(workspace);
   main.OpenFile(good);
   std::filesystem::remove(good);
-  main.recentFileClicked(0); // a listed file that has been deleted
+  main.openRecentFile(0); // a listed file that has been deleted
   EXPECT_EQ(prompts.onlyMessage(), errorBoxText("The file \"" + good + "\" does not exist."));
   EXPECT_EQ(prompts.messages[0].title, "Brevant");
   EXPECT_EQ(main.editor()->caption(), "Noname");
@@ -157,13 +157,13 @@ TEST_F(MainWindowTest, OpenDialogStartsInTheDefaultDirectoryOrTheOpenFilesFolder
   const std::string path = writeDefinition("sub/a.kvd");
   FrmMain main(workspace);
   prompts.fileAnswers.push_back(QString::fromStdString(path));
-  main.mnuFOpen_Click();
+  main.openDefinition();
   ASSERT_EQ(prompts.fileDialogFolders.size(), 1u);
   EXPECT_EQ(prompts.fileDialogTitles[0], "Open");
   EXPECT_EQ(prompts.fileDialogFolders[0], "/srv/reports");
   EXPECT_EQ(workspace.definition.definitionFilePath, path);
 
-  main.mnuFOpen_Click(); // cancelled: nothing changes
+  main.openDefinition(); // cancelled: nothing changes
   EXPECT_EQ(prompts.fileDialogFolders[1], QString::fromStdString(file("sub")));
   EXPECT_EQ(workspace.definition.definitionFilePath, path);
 }

@@ -152,12 +152,12 @@ TEST_F(OptionsTest, TypedSizesOutsideTheListAreTakenAndTextIsIgnored) {
   leave(size);
   EXPECT_EQ(dialog->sample()->font().pointSize(), 13);
   size->setEditText("big");
-  dialog->cboFontSize_Click();
+  dialog->showChosenFontSize();
   size->setEditText("0");
-  dialog->cboFontSize_Click();
+  dialog->showChosenFontSize();
   EXPECT_EQ(dialog->sample()->font().pointSize(), 13);
   dialog->fontName()->setEditText("No Such Font Family 42");
-  dialog->cboFont_Click();
+  dialog->showChosenFont();
   EXPECT_EQ(dialog->sample()->font().family(), editorDesignFont().family());
   size->setEditText("13");
   ok();

@@ -65,7 +65,7 @@ class GotoTest : public testing::WorkspaceTest {
 protected:
   GotoTest() : main(workspace) {
     main.show();
-    main.mnuFNew_Click();
+    main.newDefinition();
     editor = main.editor();
   }
 
@@ -106,20 +106,20 @@ TEST_F(GotoTest, GoingToALabelIgnoresCaseAndPrefersTheSelectedEqualEntry) {
   const QString text = "@a=1\nx\n@B=2\n@b=3\n";
   FrmGoto &dialog = open(text);
   dialog.functionBox()->setText("@b");
-  dialog.cmdOK_Click();
+  dialog.goToTarget();
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(caret(), text.indexOf("@B"));
   EXPECT_TRUE(selectionEmpty());
 
   open(text);
   dialog.functionList()->setCurrentRow(3); // the second "@b"
-  dialog.lstFunction_Click(3);
+  dialog.pickFunction(3);
   EXPECT_EQ(dialog.functionBox()->text(), "@b");
-  dialog.cmdOK_Click();
+  dialog.goToTarget();
   EXPECT_EQ(caret(), text.indexOf("@b=3"));
 
   open(text);
-  dialog.lstFunction_DblClick(4); // "(Bottom)"
+  dialog.goToFunctionAt(4); // "(Bottom)"
   EXPECT_EQ(caret(), text.size());
   EXPECT_TRUE(prompts.messages.empty());
 }
@@ -127,7 +127,7 @@ TEST_F(GotoTest, GoingToALabelIgnoresCaseAndPrefersTheSelectedEqualEntry) {
 TEST_F(GotoTest, AnUnknownLabelKeepsTheDialogOpen) {
   FrmGoto &dialog = open("@a=1\n");
   dialog.functionBox()->setText("@nope");
-  dialog.cmdOK_Click();
+  dialog.goToTarget();
   EXPECT_TRUE(dialog.isVisible());
   EXPECT_EQ(prompts.onlyMessage(), errorBoxText("Please input a valid function label."));
 }
@@ -140,10 +140,10 @@ TEST_F(GotoTest, LineNumbersAreCheckedAgainstTheRange) {
   EXPECT_FALSE(dialog.functionBox()->isVisibleTo(&dialog));
   for (const char *bad : {"0", "4", "-1"}) {
     dialog.lineBox()->setText(bad);
-    dialog.cmdOK_Click();
+    dialog.goToTarget();
   }
   dialog.lineBox()->setText("two");
-  dialog.cmdOK_Click();
+  dialog.goToTarget();
   ASSERT_EQ(prompts.messages.size(), 4u);
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(prompts.messages[i].text, errorBoxText("Line number out of range."));
@@ -151,7 +151,7 @@ TEST_F(GotoTest, LineNumbersAreCheckedAgainstTheRange) {
   EXPECT_TRUE(dialog.isVisible());
 
   dialog.lineBox()->setText("3");
-  dialog.cmdOK_Click();
+  dialog.goToTarget();
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(caret(), 6);
   EXPECT_TRUE(selectionEmpty());

@@ -4,6 +4,7 @@
 #include "configuration/frm_configuration.h"
 #include "configuration/frm_data_source.h"
 #include "configuration/frm_parameter.h"
+#include "engine/components/database/connection.h"
 #include "report_fixture.h"
 #include "workspace/frm_about.h"
 #include "workspace/frm_edit.h"
@@ -57,7 +58,6 @@ TEST_F(Screenshots, EveryWindow) {
 
   FrmRun run(workspace, main.editor()->scriptText(), &main);
   save(run, "run-ready");
-  workspace.dialogResult = kDialogConfirmed;
   run.show();
   workspace.definition.parameterCount = 0; // the values are the defaults
   run.start();
@@ -67,7 +67,8 @@ TEST_F(Screenshots, EveryWindow) {
   FrmInputPara parameters(workspace, &main);
   save(parameters, "input-parameters");
   workspace.definition.dataSources[0].User = "ann";
-  FrmLogin login(workspace, &main);
+  Connection connection;
+  FrmLogin login(workspace, 0, connection, &main);
   save(login, "login");
   workspace.definition.dataSourceCount = 2;
   workspace.definition.dataSources[1] = {"warehouse", "reports", "secret", ""};
@@ -80,12 +81,13 @@ TEST_F(Screenshots, EveryWindow) {
   configuration.selectTab(FrmConfiguration::kParameterTab);
   save(configuration, "configuration-parameter");
   configuration.selectTab(FrmConfiguration::kDataSourceTab);
-  workspace.dialogResult = kDialogEditRow;
+  configuration.dataSourceEditor().refill(RowEditorMode::SelectedRow);
   save(configuration.dataSourceEditor(), "data-source");
   configuration.dataSourceEditor().hide();
   configuration.selectDataSource(0);
   save(configuration.dataSourceEditor(), "data-source-connection-string");
   configuration.selectParameter(0);
+  configuration.parameterEditor().refill(RowEditorMode::SelectedRow);
   save(configuration.parameterEditor(), "parameter");
   configuration.parameterEditor().hide();
   configuration.dataSourceEditor().hide();
