@@ -1,5 +1,6 @@
 #include "workspace/frm_find.h"
 
+#include "desktop/dialog_parts.h"
 #include "desktop/prompt.h"
 #include "desktop/tab_order.h"
 #include "desktop/workspace_state.h"
@@ -21,22 +22,6 @@
 #include <algorithm>
 
 namespace brevant {
-namespace {
-
-QLabel *labelFor(const QString &caption, QWidget *buddy, QWidget *parent) {
-  auto *label = new QLabel(caption, parent);
-  label->setBuddy(buddy);
-  return label;
-}
-
-QPushButton *button(const char *name, const QString &caption, QWidget *parent) {
-  auto *b = new QPushButton(caption, parent);
-  b->setObjectName(name);
-  b->setAutoDefault(false);
-  return b;
-}
-
-} // namespace
 
 void showSearchTextNotFound(QWidget *parent) {
   showInformation(parent, "Search text is not found.");
@@ -55,12 +40,9 @@ FrmFind::FrmFind(FrmEdit &editor, Workspace &workspace, QWidget *owner)
   tabFind_->addTab("Re&place");
   tabFind_->setTabData(1, "Replace");
 
-  txtFindWhat_ = new QLineEdit(this);
-  txtFindWhat_->setObjectName("txtFindWhat");
-  txtReplaceWith_ = new QLineEdit(this);
-  txtReplaceWith_->setObjectName("txtReplaceWith");
-  lblReplaceWith_ = labelFor("Replace Wit&h:", txtReplaceWith_, this);
-  lblReplaceWith_->setObjectName("lblReplaceWith");
+  txtFindWhat_ = textBox("txtFindWhat", this);
+  txtReplaceWith_ = textBox("txtReplaceWith", this);
+  lblReplaceWith_ = buddyLabel("Replace Wit&h:", txtReplaceWith_, this, "lblReplaceWith");
   cboDirection_ = new QComboBox(this);
   cboDirection_->setObjectName("cboDirection");
   cboDirection_->addItems({"Down", "Up"});
@@ -70,18 +52,18 @@ FrmFind::FrmFind(FrmEdit &editor, Workspace &workspace, QWidget *owner)
   chkWholeWord_->setObjectName("chkWholeWord");
   chkWrap_ = new QCheckBox("Wrap at the &end of file", this);
   chkWrap_->setObjectName("chkWrap");
-  cmdFind_ = button("cmdFind", "&Find Next", this);
+  cmdFind_ = commandButton("cmdFind", "&Find Next", this);
   cmdFind_->setDefault(true);
-  cmdReplace_ = button("cmdReplace", "&Replace", this);
-  cmdReplaceAll_ = button("cmdReplaceAll", "Replace &All", this);
-  cmdCancel_ = button("cmdCancel", "&Cancel", this);
+  cmdReplace_ = commandButton("cmdReplace", "&Replace", this);
+  cmdReplaceAll_ = commandButton("cmdReplaceAll", "Replace &All", this);
+  cmdCancel_ = commandButton("cmdCancel", "&Cancel", this);
 
   auto *fields = new QGridLayout;
-  fields->addWidget(labelFor("Fi&nd What:", txtFindWhat_, this), 0, 0);
+  fields->addWidget(buddyLabel("Fi&nd What:", txtFindWhat_, this), 0, 0);
   fields->addWidget(txtFindWhat_, 0, 1);
   fields->addWidget(lblReplaceWith_, 1, 0);
   fields->addWidget(txtReplaceWith_, 1, 1);
-  fields->addWidget(labelFor("&Direction:", cboDirection_, this), 2, 0);
+  fields->addWidget(buddyLabel("&Direction:", cboDirection_, this), 2, 0);
   fields->addWidget(cboDirection_, 2, 1, Qt::AlignLeft);
   fields->addWidget(chkMatchCase_, 3, 1);
   fields->addWidget(chkWholeWord_, 4, 1);
