@@ -277,12 +277,12 @@ bool FrmEdit::askToSave() {
 
 void FrmEdit::newFile() {
   if (askToSave())
-    main_.newDefinition();
+    main_.mnuFNew_Click();
 }
 
 void FrmEdit::openFile() {
   if (askToSave())
-    main_.openDefinition();
+    main_.mnuFOpen_Click();
 }
 
 void FrmEdit::openRecentFile(int index) {

@@ -150,11 +150,11 @@ void FrmMain::buildMenus() {
   QAction *fileNew = file->addAction("&New");
   fileNew->setObjectName("mnuFNew");
   fileNew->setShortcut(QKeySequence("Ctrl+N"));
-  connect(fileNew, &QAction::triggered, this, &FrmMain::newDefinition);
+  connect(fileNew, &QAction::triggered, this, &FrmMain::mnuFNew_Click);
   QAction *fileOpen = file->addAction("&Open...");
   fileOpen->setObjectName("mnuFOpen");
   fileOpen->setShortcut(QKeySequence("Ctrl+O"));
-  connect(fileOpen, &QAction::triggered, this, &FrmMain::openDefinition);
+  connect(fileOpen, &QAction::triggered, this, &FrmMain::mnuFOpen_Click);
   file->addSeparator();
   recentMenu_ = std::make_unique<RecentFilesMenu>(file, [this](int i) { openRecentFile(i); });
   file->addSeparator();
@@ -287,7 +287,7 @@ void FrmMain::editorUnloaded(FrmEdit *editor) {
   editorFrame_ = nullptr;
 }
 
-void FrmMain::newDefinition() {
+void FrmMain::mnuFNew_Click() {
   FrmEdit &editor = ensureEditor();
   editor.setCaption("Noname");
   editor.setScript("");
@@ -296,7 +296,7 @@ void FrmMain::newDefinition() {
   editor.SetEditBtn();
 }
 
-void FrmMain::openDefinition() {
+void FrmMain::mnuFOpen_Click() {
   const ReportDefinition &def = workspace_.definition;
   std::string folder;
   if (!def.definitionFilePath.empty())
@@ -318,13 +318,13 @@ void FrmMain::OpenFile(const std::string &path) {
   if (!fs::is_regular_file(path, ec)) {
     QApplication::restoreOverrideCursor();
     ShowErrorMessage("The file \"" + path + "\" does not exist.", this);
-    newDefinition();
+    mnuFNew_Click();
     return;
   }
   if (!checkHeader(path, header)) {
     QApplication::restoreOverrideCursor();
     ShowErrorMessage("The file \"" + path + "\" is not an Quorvel file.", this);
-    newDefinition();
+    mnuFNew_Click();
     return;
   }
   FrmEdit &editor = ensureEditor();
@@ -370,7 +370,7 @@ void FrmMain::toolbarClicked(const QString &key) {
   }
   if (key == "New" || key == "Open") {
     if (!editorOpen) {
-      key == "New" ? newDefinition() : openDefinition();
+      key == "New" ? mnuFNew_Click() : mnuFOpen_Click();
       return;
     }
   }

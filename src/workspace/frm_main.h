@@ -43,8 +43,8 @@ public:
   // File commands. New shows the editor (loading it when needed) with an empty Noname
   // definition; Open asks for a file and opens it with OpenFile; a recent-file item opens its
   // file. The editor's own New, Open and recent-file items ask to save first, then come here.
-  void newDefinition();
-  void openDefinition();
+  void mnuFNew_Click();
+  void mnuFOpen_Click();
   void OpenFile(const std::string &path);
   void AddRecentFileItem(const std::string &path);
   void openRecentFile(int index);

@@ -157,13 +157,13 @@ TEST_F(MainWindowTest, OpenDialogStartsInTheDefaultDirectoryOrTheOpenFilesFolder
   const std::string path = writeDefinition("sub/a.kvd");
   FrmMain main(workspace);
   prompts.fileAnswers.push_back(QString::fromStdString(path));
-  main.openDefinition();
+  main.mnuFOpen_Click();
   ASSERT_EQ(prompts.fileDialogFolders.size(), 1u);
   EXPECT_EQ(prompts.fileDialogTitles[0], "Open");
   EXPECT_EQ(prompts.fileDialogFolders[0], "/srv/reports");
   EXPECT_EQ(workspace.definition.definitionFilePath, path);
 
-  main.openDefinition(); // cancelled: nothing changes
+  main.mnuFOpen_Click(); // cancelled: nothing changes
   EXPECT_EQ(prompts.fileDialogFolders[1], QString::fromStdString(file("sub")));
   EXPECT_EQ(workspace.definition.definitionFilePath, path);
 }
