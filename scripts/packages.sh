@@ -1,6 +1,6 @@
 # Debian packages the project needs. Sourced by scripts/setup.
 BUILD_PACKAGES=(
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format clang-tidy
   libgtest-dev libgmock-dev libbenchmark-dev
   libpugixml-dev libzip-dev zlib1g-dev libsqlite3-dev sqlite3 unixodbc-dev unixodbc libssl-dev
   libcurl4-openssl-dev libstb-dev qt6-base-dev dpkg-dev

@@ -92,7 +92,7 @@ std::string unlistedFileTypeText(std::string_view reportFileType) {
 
 std::string normalizeReportFileName(std::string_view report, std::string_view templateName,
                                     const FileType *type) {
-  const std::string text = trimBlanks(report);
+  std::string text = trimBlanks(report);
   if (text.empty())
     return text;
   std::string ext;

@@ -15,7 +15,7 @@ Variant GetFieldValue(Field &field) {
     std::string whole;
     bool binary = false;
     for (;;) {
-      const Variant chunk = field.GetChunk(kFieldChunkSize);
+      Variant chunk = field.GetChunk(kFieldChunkSize);
       if (const auto *text = std::get_if<std::string>(&chunk)) {
         if (text->empty())
           break;

@@ -257,6 +257,7 @@ bool ReportGrouped(RunState &run, const FunctionSettings &settings, const std::s
     fill.prepare(count);
 
     std::vector<Field *> columns;
+    columns.reserve(size_t(std::max(setup.fieldCount, 0)));
     for (int j = 0; j < setup.fieldCount; ++j)
       columns.push_back(&fields.Item(j));
     std::vector<Variant> current(columns.size()), previous(columns.size());

@@ -16,7 +16,7 @@ namespace brevant {
 namespace {
 
 // A settings file is a few kilobytes; anything far larger is not one.
-constexpr off_t kMaxFileSize = 16 * 1024 * 1024;
+constexpr off_t kMaxFileSize = off_t{16} * 1024 * 1024;
 
 enum class ReadResult { Read, Missing, Failed };
 

@@ -81,7 +81,7 @@ void addLiteral(std::vector<Token> &tokens, std::string_view text) {
   if (!tokens.empty() && tokens.back().kind == Kind::Literal)
     tokens.back().text += text;
   else
-    tokens.push_back({Kind::Literal, std::string(text)});
+    tokens.emplace_back(Kind::Literal, std::string(text));
 }
 
 bool startsWithNoCase(std::string_view s, size_t i, std::string_view word) {
@@ -146,7 +146,7 @@ void parseBracket(Section &section, std::string_view inner) {
     if (same) {
       Kind k = first == 'h' ? Kind::ElapsedHour
                             : (first == 'm' ? Kind::ElapsedMinute : Kind::ElapsedSecond);
-      section.tokens.push_back({k, "", static_cast<int>(inner.size())});
+      section.tokens.emplace_back(k, "", static_cast<int>(inner.size()));
       section.isDate = true;
     }
   }
@@ -183,11 +183,11 @@ Section parseSection(std::string_view s) {
       parseBracket(section, s.substr(i + 1, end - i - 1));
       i = end;
     } else if (startsWithNoCase(s, i, "general")) {
-      tokens.push_back({Kind::General});
+      tokens.emplace_back(Kind::General);
       section.isGeneral = true;
       i += 6;
     } else if (c == '0' || c == '#' || c == '?') {
-      tokens.push_back({Kind::Digit, "", 1, c});
+      tokens.emplace_back(Kind::Digit, "", 1, c);
     } else if (c == '.') {
       // A '.' after seconds introduces fractions of a second.
       size_t k = i + 1;
@@ -195,31 +195,31 @@ Section parseSection(std::string_view s) {
         ++k;
       bool afterSeconds = !tokens.empty() && tokens.back().kind == Kind::Second;
       if (afterSeconds && k > i + 1) {
-        tokens.push_back({Kind::SubSecond, "", static_cast<int>(k - i - 1)});
+        tokens.emplace_back(Kind::SubSecond, "", static_cast<int>(k - i - 1));
         i = k - 1;
       } else if (!afterDecimal) {
-        tokens.push_back({Kind::Decimal});
+        tokens.emplace_back(Kind::Decimal);
         afterDecimal = true;
       } else {
         addLiteral(tokens, ".");
       }
     } else if (c == ',') {
-      tokens.push_back({Kind::Comma});
+      tokens.emplace_back(Kind::Comma);
     } else if (c == '%') {
-      tokens.push_back({Kind::Percent});
+      tokens.emplace_back(Kind::Percent);
     } else if ((c == 'E' || c == 'e') && i + 1 < s.size() && (s[i + 1] == '+' || s[i + 1] == '-')) {
-      tokens.push_back({Kind::Exponent, "", 1, s[i + 1]});
+      tokens.emplace_back(Kind::Exponent, "", 1, s[i + 1]);
       ++i;
       afterDecimal = false;
     } else if (c == '@') {
-      tokens.push_back({Kind::Text});
+      tokens.emplace_back(Kind::Text);
       section.isText = true;
     } else if (startsWithNoCase(s, i, "am/pm")) {
-      tokens.push_back({Kind::AmPm, std::string(s.substr(i, 5))});
+      tokens.emplace_back(Kind::AmPm, std::string(s.substr(i, 5)));
       section.hasAmPm = section.isDate = true;
       i += 4;
     } else if (startsWithNoCase(s, i, "a/p")) {
-      tokens.push_back({Kind::AmPm, std::string(s.substr(i, 3))});
+      tokens.emplace_back(Kind::AmPm, std::string(s.substr(i, 3)));
       section.hasAmPm = section.isDate = true;
       i += 2;
     } else if (lc == 'y' || lc == 'm' || lc == 'd' || lc == 'h' || lc == 's' || lc == 'e') {
@@ -232,16 +232,16 @@ Section parseSection(std::string_view s) {
                   : lc == 'd'            ? Kind::Day
                   : lc == 'h'            ? Kind::Hour
                                          : Kind::Second;
-      tokens.push_back({kind, "", lc == 'e' ? 4 : n});
+      tokens.emplace_back(kind, "", lc == 'e' ? 4 : n);
       section.isDate = true;
       i = k - 1;
     } else if (c == '/' && !tokens.empty() && isDigitKind(tokens.back())) {
-      tokens.push_back({Kind::Slash});
+      tokens.emplace_back(Kind::Slash);
       size_t k = i + 1;
       while (k < s.size() && std::isdigit(static_cast<unsigned char>(s[k])) && s[k] != '0')
         ++k;
       if (k > i + 1) {
-        tokens.push_back({Kind::FixedDenominator, std::string(s.substr(i + 1, k - i - 1))});
+        tokens.emplace_back(Kind::FixedDenominator, std::string(s.substr(i + 1, k - i - 1)));
         i = k - 1;
       }
     } else {

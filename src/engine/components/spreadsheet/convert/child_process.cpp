@@ -47,7 +47,7 @@ std::string findProgram(const std::string &program) {
     if (end == std::string::npos)
       end = folders.size();
     // An empty entry stands for the current folder.
-    const std::string candidate =
+    std::string candidate =
         (end > start ? folders.substr(start, end - start) : std::string(".")) + "/" + program;
     if (isExecutableFile(candidate))
       return candidate;
@@ -62,6 +62,7 @@ ChildResult runChild(const std::vector<std::string> &argv, const std::string &ou
     throw SpreadsheetError("No program was given to run.");
   // Everything the child needs is prepared before fork: after it only async-signal-safe calls.
   std::vector<char *> args;
+  args.reserve(argv.size() + 1);
   for (const auto &a : argv)
     args.push_back(const_cast<char *>(a.c_str()));
   args.push_back(nullptr);
@@ -131,7 +132,7 @@ ChildResult runChild(const std::vector<std::string> &argv, const std::string &ou
     else if (WIFSIGNALED(status))
       result.signal = WTERMSIG(status);
   }
-  result.output = readHead(outputFile, 64 * 1024);
+  result.output = readHead(outputFile, size_t{64} * 1024);
   return result;
 }
 

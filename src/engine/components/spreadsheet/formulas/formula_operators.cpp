@@ -133,7 +133,8 @@ FormulaValue applyUnary(NodeKind kind, const Operand &a, bool date1904) {
 }
 
 FormulaValue toFormulaValue(Scalar value) {
-  return std::visit([](auto &&v) -> FormulaValue { return std::move(v); }, std::move(value));
+  return std::visit([](auto &&v) -> FormulaValue { return std::forward<decltype(v)>(v); },
+                    std::move(value));
 }
 
 Scalar toScalar(FormulaValue value) {

@@ -232,7 +232,7 @@ FormulaValue datedif(const FunctionCall &call) {
   if (u == "m")
     return static_cast<double>(months);
   if (u == "y")
-    return static_cast<double>(months / 12);
+    return static_cast<double>(months / 12); // NOLINT(bugprone-integer-division): whole years
   if (u == "ym")
     return static_cast<double>(months % 12);
   if (u == "md") {
@@ -298,7 +298,7 @@ FormulaValue yearfrac(const FunctionCall &call) {
       d2 = std::min(d2, 30);
     }
     double days =
-        static_cast<double>((b.year - a.year) * 360 + (b.month - a.month) * 30) + (d2 - d1);
+        static_cast<double>((b.year - a.year) * 360 + int64_t{b.month - a.month} * 30) + (d2 - d1);
     return days / 360;
   }
   case 2:
