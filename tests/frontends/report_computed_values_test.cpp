@@ -13,21 +13,23 @@ protected:
     makeDatabase("data.db", "create table items (id integer, name text, qty integer, price real);"
                             "insert into items values (1, 'a', 1, 1.5), (2, 'b', 2, 2.5),"
                             "(3, 'c', 3, 3.5), (4, 'd', 400, 4.5);");
-    // One record block (row 2) with its amount, a total under it, and a month title fed by
-    // NAME through the defined name ReportMonth.
+    // Two reserved record blocks (rows 2 and 3) with their amounts, a total under them that
+    // grows with the records, and a month title fed by NAME through the defined name
+    // ReportMonth.
     makeTemplate("template.xlsx",
                  "from openpyxl.workbook.defined_name import DefinedName\n"
                  "ws.append(['Name', 'Qty', 'Price', 'Amount'])\n"
                  "ws['D2'] = '=B2*C2'\n"
-                 "ws['A3'] = 'Total'\n"
-                 "ws['D3'] = '=SUM(D2:D2)'\n"
-                 "ws['D3'].number_format = '#,##0.00'\n"
+                 "ws['D3'] = '=B3*C3'\n"
+                 "ws['A4'] = 'Total'\n"
+                 "ws['D4'] = '=SUM(D2:D3)'\n"
+                 "ws['D4'].number_format = '#,##0.00'\n"
                  "ws['F1'] = '=\"Month \"&ReportMonth'\n"
                  "wb.defined_names.append(DefinedName('ReportMonth', attr_text='\"none\"'))\n");
   }
   std::string script() {
     return "@1=NAME(NAME=ReportMonth)\r\nselect 'June'\r\n"
-           "@2=REPORT(SHEET=1 CELL=A2 COPYRANGE=A2:D2)\r\n"
+           "@2=REPORT(SHEET=1 CELL=A2 RESERVE=2 COPYRANGE=A2:D2)\r\n"
            "select name, qty, price from items order by id\r\n";
   }
 };

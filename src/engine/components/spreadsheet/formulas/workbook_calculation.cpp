@@ -288,6 +288,7 @@ private:
       fail("unreadable formula");
     FormulaValue value;
     std::optional<CellRect> spread;
+    ++outcome_.evaluations;
     if (!attempt_->failed) {
       value = evaluate(tree_, tree_.root(), arrayFormula);
       if (arrayFormula) {

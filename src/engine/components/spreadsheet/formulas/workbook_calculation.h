@@ -19,6 +19,8 @@ class Workbook;
 struct CalculationOutcome {
   size_t formulas = 0;             // formula cells computed or attempted
   size_t uncomputed = 0;           // of those, the ones left without a value
+  size_t evaluations = 0;          // formulas evaluated, counting the ones tried again after
+                                   // the cells they read were computed
   std::vector<std::string> causes; // what stopped them, each once: "CUBEVALUE", ...
 };
 

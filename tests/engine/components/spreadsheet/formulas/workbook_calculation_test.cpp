@@ -60,6 +60,25 @@ TEST_F(WorkbookCalculation, ChainsOfAMillionCellsInEitherOrder) {
   EXPECT_EQ(std::get<double>(ws.readValue(1000, 2)), 1000);
 }
 
+TEST_F(WorkbookCalculation, ATotalAboveItsFormulasIsEvaluatedTwiceNotOncePerCell) {
+  // A1 comes first but reads 100,000 formulas below it; B1 reads A1 100,000 times over.
+  Worksheet &ws = sheet("First");
+  const int32_t n = 100000;
+  ws.writeFormula(1, 1, "=SUM(A2:A" + std::to_string(n + 1) + ")");
+  for (int32_t r = 2; r <= n + 1; ++r) {
+    ws.writeValue(r, 3, double(r));
+    ws.writeFormula(r, 1, "=C" + std::to_string(r) + "*2");
+    ws.writeFormula(r, 2, "=$A$1-A" + std::to_string(r));
+  }
+  CalculationOutcome out = calculate();
+  EXPECT_EQ(out.uncomputed, 0u);
+  EXPECT_EQ(out.formulas, 2u * n + 1);
+  EXPECT_LE(out.evaluations, out.formulas + 2);
+  const double total = double(n + 1) * (n + 2) - 2; // 2 * (2 + ... + n+1)
+  EXPECT_EQ(std::get<double>(ws.readValue(1, 1)), total);
+  EXPECT_EQ(std::get<double>(ws.readValue(n + 1, 2)), total - 2.0 * (n + 1));
+}
+
 TEST_F(WorkbookCalculation, OrderAcrossSheets) {
   formula("A1", "Second!A1*2");
   sheet("Second").writeFormula(1, 1, "=Third!A1+First!B1");
