@@ -84,7 +84,7 @@ FormulaValue medianOf(std::vector<double> numbers) {
 }
 
 FormulaValue largestOf(std::vector<double> numbers, double k, bool largest) {
-  double rank = std::ceil(k);
+  double rank = std::trunc(k);
   if (numbers.empty() || rank < 1 || rank > static_cast<double>(numbers.size()))
     return FormulaError::Num;
   auto index = static_cast<size_t>(rank) - 1;

@@ -17,7 +17,7 @@ FormulaValue productOf(const std::vector<double> &numbers);
 FormulaValue varianceOf(const std::vector<double> &numbers, bool sample);
 FormulaValue deviationOf(const std::vector<double> &numbers, bool sample);
 FormulaValue medianOf(std::vector<double> numbers);
-// The k-th largest (smallest) number, k from 1; #NUM! outside the list.
+// The k-th largest (smallest) number, k from 1 (truncated); #NUM! outside the list.
 FormulaValue largestOf(std::vector<double> numbers, double k, bool largest);
 // The most frequent number (the first to reach the count); #N/A when none repeats.
 FormulaValue modeOf(const std::vector<double> &numbers);

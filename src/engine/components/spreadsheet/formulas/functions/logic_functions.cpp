@@ -31,8 +31,8 @@ FormulaValue ifs(const FunctionCall &call) {
   return FormulaError::NA;
 }
 
-// The truth values of every argument: booleans and numbers in references and arrays (texts and
-// blanks there skipped), typed arguments converted. #VALUE! when there are none.
+// The truth values of every argument: booleans and numbers (texts and blanks in references and
+// arrays skipped, typed text an error). #VALUE! when there are none.
 enum class Combine { All, Any, Odd };
 template <Combine How> FormulaValue combine(const FunctionCall &call) {
   size_t seen = 0;
@@ -47,6 +47,10 @@ template <Combine How> FormulaValue combine(const FunctionCall &call) {
       if (origin != Origin::Direct &&
           (std::holds_alternative<std::string>(v) || std::holds_alternative<Blank>(v)))
         return true;
+      if (std::holds_alternative<std::string>(v)) {
+        error = FormulaError::Value; // typed text, even "TRUE"
+        return false;
+      }
       auto b = toBoolean(v);
       if (!b.ok()) {
         error = b.error();
@@ -87,6 +91,20 @@ template <bool OnlyNA> FormulaValue ifError(const FunctionCall &call) {
   return call.argument(0);
 }
 
+// SWITCH compares like "=": values of one type, texts in any case; an empty cell is 0, ""
+// or FALSE as the other side needs.
+bool switchMatches(const Scalar &value, const Scalar &candidate) {
+  if (std::holds_alternative<Blank>(value)) {
+    if (const auto *d = std::get_if<double>(&candidate))
+      return *d == 0;
+    if (const auto *s = std::get_if<std::string>(&candidate))
+      return s->empty();
+    if (const auto *b = std::get_if<bool>(&candidate))
+      return !*b;
+  }
+  return sameValue(value, candidate);
+}
+
 // SWITCH(value, match1, result1, ..., [default]).
 FormulaValue switchFunction(const FunctionCall &call) {
   Scalar value = scalarArgument(call, 0);
@@ -97,7 +115,7 @@ FormulaValue switchFunction(const FunctionCall &call) {
     Scalar candidate = scalarArgument(call, i);
     if (const auto *e = std::get_if<FormulaError>(&candidate))
       return *e;
-    if (sameValue(value, candidate))
+    if (switchMatches(value, candidate))
       return call.argument(i + 1);
   }
   if (i < call.size())

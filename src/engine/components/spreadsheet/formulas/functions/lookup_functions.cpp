@@ -9,13 +9,13 @@
 namespace brevant::formulas {
 namespace {
 
-// The lookup value: a scalar that is not an error.
+// The lookup value: a scalar that is not an error; an empty cell finds nothing.
 Or<Scalar> lookupValue(const FunctionCall &call, size_t index) {
   Scalar v = scalarArgument(call, index);
   if (const auto *e = std::get_if<FormulaError>(&v))
     return *e;
   if (std::holds_alternative<Blank>(v))
-    return Scalar{0.0};
+    return FormulaError::NA;
   return v;
 }
 

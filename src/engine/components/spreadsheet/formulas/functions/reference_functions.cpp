@@ -86,7 +86,7 @@ template <bool Rows> FormulaValue extent(const FunctionCall &call) {
     return static_cast<double>(Rows ? array->rows : array->columns);
   if (const auto *e = std::get_if<FormulaError>(&v))
     return *e;
-  return 1.0;
+  return FormulaError::Value;
 }
 
 FormulaValue areas(const FunctionCall &call) {

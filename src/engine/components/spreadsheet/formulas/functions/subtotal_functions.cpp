@@ -21,7 +21,8 @@ struct Skipping {
 
 struct Gathered {
   std::vector<double> numbers;
-  double filled = 0; // non-empty cells, for COUNTA
+  double filled = 0;                 // non-empty cells, for COUNTA
+  std::optional<FormulaError> error; // the first error value met
 };
 
 std::span<const FormulaValue> arguments(const FunctionCall &call, size_t first) {
@@ -56,8 +57,8 @@ Or<Gathered> gather(FormulaContext &context, std::span<const FormulaValue> refer
         if (const auto *e = std::get_if<FormulaError>(&v)) {
           if (skip.errors)
             return true;
-          error = *e;
-          return false;
+          if (!out.error)
+            out.error = *e;
         }
         ++out.filled;
         if (const auto *d = std::get_if<double>(&v))
@@ -74,6 +75,9 @@ Or<Gathered> gather(FormulaContext &context, std::span<const FormulaValue> refer
 // The statistic numbered as SUBTOTAL and AGGREGATE number them (1 AVERAGE ... 11 VAR.P, then
 // AGGREGATE's 12 MEDIAN, 13 MODE.SNGL).
 FormulaValue statistic(int function, const Gathered &g) {
+  // COUNT passes over errors and COUNTA counts them; the rest fail with the first.
+  if (g.error && function != 2 && function != 3)
+    return *g.error;
   switch (function) {
   case 1:
     return averageOf(g.numbers);
@@ -145,6 +149,8 @@ FormulaValue aggregateWithK(const FunctionCall &call, int f, const Skipping &ski
     auto g = gather(call.context(), std::span(&call.argument(2), 1), skip);
     if (!g.ok())
       return g.error();
+    if (g->error)
+      return *g->error;
     numbers = std::move(g->numbers);
   } else {
     std::optional<FormulaError> error;

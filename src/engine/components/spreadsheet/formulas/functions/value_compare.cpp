@@ -1,5 +1,6 @@
 #include "engine/components/spreadsheet/formulas/functions/value_compare.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "cipher/codepage.h"
@@ -79,11 +80,27 @@ std::string foldCase(std::string_view text) {
   return out;
 }
 
+// The sort weight of a character: blanks and punctuation first, then digits, then letters.
+uint32_t sortWeight(char32_t c) {
+  c = foldChar(c);
+  if (c >= 0x80 || (c >= 'a' && c <= 'z'))
+    return 0x300 + static_cast<uint32_t>(c);
+  if (c >= '0' && c <= '9')
+    return 0x200 + static_cast<uint32_t>(c);
+  return 0x100 + static_cast<uint32_t>(c);
+}
+
 int compareText(std::string_view a, std::string_view b) {
-  std::string fa = foldCase(a);
-  std::string fb = foldCase(b);
-  int c = fa.compare(fb);
-  return c < 0 ? -1 : c > 0 ? 1 : 0;
+  std::u32string x = decode(a);
+  std::u32string y = decode(b);
+  size_t n = std::min(x.size(), y.size());
+  for (size_t i = 0; i < n; ++i) {
+    uint32_t wx = sortWeight(x[i]);
+    uint32_t wy = sortWeight(y[i]);
+    if (wx != wy)
+      return wx < wy ? -1 : 1;
+  }
+  return x.size() < y.size() ? -1 : x.size() > y.size() ? 1 : 0;
 }
 
 bool sameValue(const Scalar &a, const Scalar &b) {
