@@ -13,6 +13,7 @@
 
 #include "engine/components/spreadsheet/cells/date_serial.h"
 #include "engine/components/spreadsheet/cells/number_format.h"
+#include "engine/components/spreadsheet/cells/styles.h"
 #include "engine/components/spreadsheet/io/pending_files.h"
 #include "engine/components/spreadsheet/io/xml_text.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
