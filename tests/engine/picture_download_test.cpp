@@ -10,6 +10,7 @@
 
 #include "definition/run_log.h"
 #include "engine/components/spreadsheet/application.h"
+#include "engine/components/spreadsheet/drawing/picture_file.h"
 #include "engine/components/spreadsheet/drawing/shapes.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 #include "engine/components/spreadsheet/spreadsheet_test_support.h"

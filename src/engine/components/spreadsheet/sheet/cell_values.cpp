@@ -92,21 +92,25 @@ void storeValue(Cell &cell, const Variant &value, SharedStrings &strings, Styles
   std::visit(Visitor{setText, setNumber, setDate, isoDate, cell, date1904}, value);
 }
 
+ShownValue shownValue(const Cell &c, const CellStore &store, SharedStrings &strings) {
+  ShownValue v{c.type, c.number, {}};
+  if (v.type == CellType::String)
+    v.text = std::string(strings.text(c.index));
+  else if (v.type == CellType::Error)
+    v.text = errorTexts()[c.index];
+  else if (v.type == CellType::Formula) {
+    // The value computed before saving; empty when it could not be computed.
+    const Formula &f = store.formula(c.index);
+    v.type = f.cachedType;
+    v.number = f.cachedNumber;
+    v.text = f.cachedText;
+  }
+  return v;
+}
+
 Variant cellValue(const Cell &c, const CellStore &store, SharedStrings &strings, Styles &styles,
                   bool date1904) {
-  CellType type = c.type;
-  double number = c.number;
-  std::string text;
-  if (type == CellType::String)
-    text = std::string(strings.text(c.index));
-  else if (type == CellType::Error)
-    text = errorTexts()[c.index];
-  else if (type == CellType::Formula) {
-    const Formula &f = store.formula(c.index);
-    type = f.cachedType;
-    number = f.cachedNumber;
-    text = f.cachedText;
-  }
+  auto [type, number, text] = shownValue(c, store, strings);
   switch (type) {
   case CellType::Number:
     if (styles.isDateStyle(c.style)) {
@@ -121,7 +125,7 @@ Variant cellValue(const Cell &c, const CellStore &store, SharedStrings &strings,
     return number != 0;
   case CellType::String:
   case CellType::Error:
-    return text;
+    return std::move(text);
   default:
     return std::monostate{};
   }

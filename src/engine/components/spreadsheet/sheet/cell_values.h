@@ -13,6 +13,15 @@ namespace brevant {
 class SharedStrings;
 class Styles;
 
+// A cell's value as it shows: a formula's computed value (its type, number or text), the text
+// of a shared string or an error.
+struct ShownValue {
+  CellType type;
+  double number;
+  std::string text;
+};
+ShownValue shownValue(const Cell &cell, const CellStore &store, SharedStrings &strings);
+
 // Replaces the value of `cell` (its formula and attributes already released) by `value`.
 void storeValue(Cell &cell, const Variant &value, SharedStrings &strings, Styles &styles,
                 bool date1904);

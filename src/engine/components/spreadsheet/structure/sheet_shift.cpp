@@ -1,4 +1,5 @@
 #include "engine/components/spreadsheet/io/c_numbers.h"
+#include "engine/components/spreadsheet/sheet/sheet_reader.h"
 #include "engine/components/spreadsheet/sheet/sheet_xml.h"
 #include <algorithm>
 
@@ -241,21 +242,7 @@ void Worksheet::shiftColumnsXml(const SheetShift &shift) {
   reloadColumns();
 }
 
-void Worksheet::reloadColumns() {
-  std::vector<ColumnInfo> columns;
-  for (auto col : childOf(xml_->root(), "cols").children()) {
-    if (localNameOf(col.name()) != "col")
-      continue;
-    ColumnInfo info;
-    info.first = std::clamp(col.attribute("min").as_int(1), 1, kMaxColumns);
-    info.last = std::clamp(col.attribute("max").as_int(info.first), info.first, kMaxColumns);
-    info.style = col.attribute("style").as_uint(0);
-    info.width = attributeNumber(col.attribute("width"), -1);
-    info.hidden = col.attribute("hidden").as_bool();
-    columns.push_back(info);
-  }
-  geometry_.setColumns(std::move(columns));
-}
+void Worksheet::reloadColumns() { geometry_.setColumns(readColumns(xml_->root())); }
 
 void Worksheet::formatInsertedRows(int32_t at, int32_t count) {
   if (at <= 1 || at - 1 > cells_.rowCount())
