@@ -17,7 +17,7 @@ TEST(XmlSerialize, DocumentsKeepTheirDeclarationAndTextWithoutIndentation) {
   auto declared = parse("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
                         "<a x=\"1 &amp; 2\">\n  <b> spaced </b><c/></a>");
   EXPECT_EQ(xmlToString(declared), "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
-                                   "<a x=\"1 &amp; 2\"><b> spaced </b><c /></a>");
+                                   "<a x=\"1 &amp; 2\"><b> spaced </b><c/></a>");
   // Without one, the default declaration; text beyond ASCII stays UTF-8.
   auto bare = parse("<a>\xC3\xA9\xE2\x82\xAC &lt;</a>");
   EXPECT_EQ(xmlToString(bare), "<?xml version=\"1.0\"?><a>\xC3\xA9\xE2\x82\xAC &lt;</a>");
