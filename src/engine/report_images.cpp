@@ -7,6 +7,7 @@
 #include "engine/components/spreadsheet/xl_constants.h"
 #include "engine/field_value.h"
 #include "engine/numeric_text.h"
+#include "engine/picture_download.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,6 +15,15 @@
 
 namespace brevant {
 namespace {
+
+// A picture file, or a picture fetched from its address first.
+Shape &addPicture(Shapes &shapes, const std::string &path, double left, double top, double width,
+                  double height) {
+  if (isPictureAddress(path))
+    return shapes.AddPictureBytes(downloadPicture(path), path, false, true, left, top, width,
+                                  height);
+  return shapes.AddPicture(path, false, true, left, top, width, height);
+}
 
 std::string upper(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -98,11 +108,11 @@ bool AddPictureAtCell(RunLog &log, const std::string &path, Worksheet &sheet, co
     const double top = target.Top();
     Shapes &shapes = sheet.Shapes();
     if (width >= 0 && height >= 0) {
-      Shape &picture = shapes.AddPicture(path, false, true, left, top, width, height);
+      Shape &picture = addPicture(shapes, path, left, top, width, height);
       picture.setPlacement(style.placement);
       return true;
     }
-    Shape &picture = shapes.AddPicture(path, false, true, left, top, 10, 10);
+    Shape &picture = addPicture(shapes, path, left, top, 10, 10);
     if (width < 0 && height < 0) {
       picture.ScaleHeight(1, true);
       picture.ScaleWidth(1, true);

@@ -1,4 +1,5 @@
 #include "engine/components/spreadsheet/io/c_numbers.h"
+#include "engine/components/spreadsheet/sheet/sheet_xml.h"
 #include "engine/components/spreadsheet/worksheet.h"
 
 #include <algorithm>
@@ -6,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "engine/components/spreadsheet/cells/styles.h"
 #include "engine/components/spreadsheet/cells/text_width.h"
 #include "engine/components/spreadsheet/structure/rect_set.h"
 #include "engine/components/spreadsheet/workbook.h"
@@ -41,7 +43,7 @@ void Worksheet::AutoFitColumns() {
 }
 
 void Worksheet::setColumnWidth(int32_t column, double width) {
-  pugi::xml_node root = doc_.document_element();
+  pugi::xml_node root = xml_->root();
   pugi::xml_node cols;
   for (auto c : root.children())
     if (std::string_view(c.name()).ends_with("cols"))
@@ -51,7 +53,7 @@ void Worksheet::setColumnWidth(int32_t column, double width) {
     for (auto c : root.children())
       if (std::string_view(c.name()).ends_with("sheetData"))
         sheetData = c;
-    cols = root.insert_child_before((prefix_ + "cols").c_str(), sheetData);
+    cols = root.insert_child_before((xml_->prefix + "cols").c_str(), sheetData);
   }
   // Split the <col> span that holds the column so that only this column changes.
   pugi::xml_node target;
@@ -80,7 +82,7 @@ void Worksheet::setColumnWidth(int32_t column, double width) {
         next = col;
         break;
       }
-    const std::string tag = prefix_ + "col";
+    const std::string tag = xml_->prefix + "col";
     target = next ? cols.insert_child_before(tag.c_str(), next) : cols.append_child(tag.c_str());
     target.append_attribute("min") = column;
     target.append_attribute("max") = column;
@@ -97,7 +99,7 @@ void Worksheet::setColumnWidth(int32_t column, double width) {
   // Keep the cached column list in step with the XML.
   ColumnInfo info{column, column, 0, width};
   std::vector<ColumnInfo> updated;
-  for (const ColumnInfo &c : columns_) {
+  for (const ColumnInfo &c : geometry_.columns()) {
     if (column < c.first || column > c.last) {
       updated.push_back(c);
       continue;
@@ -109,8 +111,7 @@ void Worksheet::setColumnWidth(int32_t column, double width) {
       updated.push_back({column + 1, c.last, c.style, c.width});
   }
   updated.push_back(info);
-  columns_ = std::move(updated);
-  columnLefts_.clear();
+  geometry_.setColumns(std::move(updated));
 }
 
 } // namespace brevant

@@ -1,5 +1,6 @@
 #include "engine/components/spreadsheet/name.h"
 #include "engine/components/spreadsheet/io/c_numbers.h"
+#include "engine/components/spreadsheet/workbook_xml.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -63,16 +64,14 @@ std::string numberText(double v) {
 
 } // namespace
 
-std::string Name::NameText() const {
-  return book_->definedNames()[index_].attribute("name").value();
-}
+std::string Name::NameText() const { return book_->xml().names[index_].attribute("name").value(); }
 
 std::string Name::Value() const {
-  return "=" + std::string(book_->definedNames()[index_].text().get());
+  return "=" + std::string(book_->xml().names[index_].text().get());
 }
 
 std::optional<int> Name::localSheet() const {
-  auto attr = book_->definedNames()[index_].attribute("localSheetId");
+  auto attr = book_->xml().names[index_].attribute("localSheetId");
   if (!attr)
     return std::nullopt;
   return attr.as_int();
@@ -81,7 +80,7 @@ std::optional<int> Name::localSheet() const {
 void Name::setRefersTo(std::string_view formula) {
   if (!formula.empty() && formula.front() == '=')
     formula.remove_prefix(1);
-  book_->definedNames()[index_].text().set(std::string(formula).c_str());
+  book_->xml().names[index_].text().set(std::string(formula).c_str());
 }
 
 void Name::setValue(const Variant &value) {

@@ -1,6 +1,7 @@
 #include "engine/components/spreadsheet/range.h"
 
 #include "engine/components/spreadsheet/cells/number_format.h"
+#include "engine/components/spreadsheet/cells/styles.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 #include "engine/components/spreadsheet/workbook.h"
 #include "engine/components/spreadsheet/worksheet.h"

@@ -1,4 +1,5 @@
 #include "engine/components/spreadsheet/workbook.h"
+#include "engine/components/spreadsheet/sheet/sheet_xml.h"
 
 #include "engine/components/spreadsheet/io/xml_names.h"
 
@@ -9,10 +10,13 @@
 
 #include "cipher/case_folding.h"
 #include "engine/components/spreadsheet/application.h"
+#include "engine/components/spreadsheet/cells/styles.h"
 #include "engine/components/spreadsheet/convert/libreoffice_conversion.h"
 #include "engine/components/spreadsheet/file_formats.h"
 #include "engine/components/spreadsheet/io/text_files.h"
+#include "engine/components/spreadsheet/io/xml_serialize.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
+#include "engine/components/spreadsheet/workbook_xml.h"
 
 namespace brevant {
 
@@ -40,19 +44,6 @@ std::string relationshipId(pugi::xml_node sheet) {
     if (localName(a.name()) == "id" && std::strchr(a.name(), ':'))
       return a.value();
   return {};
-}
-
-struct StringWriter : pugi::xml_writer {
-  std::string out;
-  void write(const void *data, size_t size) override {
-    out.append(static_cast<const char *>(data), size);
-  }
-};
-
-std::string serialize(const pugi::xml_document &doc) {
-  StringWriter w;
-  doc.save(w, "", pugi::format_raw, pugi::encoding_utf8);
-  return w.out;
 }
 
 std::string readFile(const std::string &path) {
@@ -103,7 +94,8 @@ std::string sheetNameForFile(const std::string &path) {
 } // namespace
 
 Workbook::Workbook(Application &app, const std::string &path, const ZipLimits &limits)
-    : app_(&app), path_(path) {
+    : app_(&app), path_(path), xml_(std::make_unique<WorkbookXml>()),
+      styles_(std::make_unique<Styles>()) {
   std::ifstream probe(path, std::ios::binary);
   if (!probe)
     throw SpreadsheetError("The file \"" + path + "\" cannot be opened: " + std::strerror(errno) +
@@ -184,7 +176,7 @@ void Workbook::openText(const std::string &path) {
   sheet.append_attribute("name") = sheetNameForFile(path).c_str();
   sheet.append_attribute("sheetId") = 1;
   sheet.append_attribute("r:id") = "rId1";
-  package_.write("xl/workbook.xml", serialize(wb));
+  package_.write("xl/workbook.xml", xmlToString(wb));
   Relationships wbRels;
   wbRels.add(std::string(kRelNs) + "worksheet", "worksheets/sheet1.xml");
   package_.write("xl/_rels/workbook.xml.rels", wbRels.serialize());
@@ -200,13 +192,13 @@ void Workbook::openText(const std::string &path) {
 
 void Workbook::loadWorkbookPart() {
   const std::string &xml = package_.read(workbookPart_);
-  auto result = workbookDoc_.load_buffer(xml.data(), xml.size(),
-                                         pugi::parse_default | pugi::parse_declaration |
-                                             pugi::parse_ws_pcdata_single);
+  auto result = xml_->workbook.load_buffer(xml.data(), xml.size(),
+                                           pugi::parse_default | pugi::parse_declaration |
+                                               pugi::parse_ws_pcdata_single);
   if (!result)
     throw SpreadsheetError("The workbook part is damaged (" + std::string(result.description()) +
                            ").");
-  auto root = workbookDoc_.document_element();
+  auto root = xml_->workbook.document_element();
   if (localName(root.name()) != "workbook")
     throw SpreadsheetError("The main part of the package is not a workbook.");
   if (auto pr = child(root, "workbookPr"))
@@ -235,14 +227,14 @@ void Workbook::loadWorkbookPart() {
       strings_.load(package_.read(part));
     } else if (endsWith(rel.type, "/styles") && package_.has(part)) {
       stylesPart_ = part;
-      styles_.load(package_.read(part));
+      styles_->load(package_.read(part));
     }
   }
   if (stylesPart_.empty())
-    styles_.createDefault();
+    styles_->createDefault();
   for (auto node : child(root, "definedNames").children())
     if (localName(node.name()) == "definedName")
-      names_.push_back(node);
+      xml_->names.push_back(node);
   if (auto view = child(child(root, "bookViews"), "workbookView"))
     activeTab_ = view.attribute("activeTab").as_int(0);
   // A damaged template must fail when it is opened, not when the report is saved.
@@ -270,13 +262,13 @@ Worksheet &Workbook::Worksheets(int32_t index) {
   return *sheets_[static_cast<size_t>(index - 1)];
 }
 
-int32_t Workbook::WorksheetCount() {
+int32_t Workbook::WorksheetCount() const {
   checkOpen();
   return static_cast<int32_t>(sheets_.size());
 }
 
 int Workbook::sheetListIndex(const Worksheet &sheet) const {
-  auto root = workbookDoc_.document_element();
+  auto root = xml_->workbook.document_element();
   int i = 0;
   for (auto node : child(root, "sheets").children()) {
     if (localName(node.name()) != "sheet")
@@ -290,7 +282,7 @@ int Workbook::sheetListIndex(const Worksheet &sheet) const {
 
 Worksheet &Workbook::ActiveSheet() {
   checkOpen();
-  auto root = workbookDoc_.document_element();
+  auto root = xml_->workbook.document_element();
   int i = 0;
   for (auto node : child(root, "sheets").children()) {
     if (localName(node.name()) != "sheet")
@@ -323,10 +315,10 @@ Name Workbook::Names(std::string_view text) {
   }
   int active = sheetListIndex(ActiveSheet());
   std::optional<size_t> global, activeLocal, anyLocal;
-  for (size_t i = 0; i < names_.size(); ++i) {
-    if (!equalsIgnoringCase(names_[i].attribute("name").value(), name))
+  for (size_t i = 0; i < xml_->names.size(); ++i) {
+    if (!equalsIgnoringCase(xml_->names[i].attribute("name").value(), name))
       continue;
-    auto attr = names_[i].attribute("localSheetId");
+    auto attr = xml_->names[i].attribute("localSheetId");
     if (local >= 0) {
       if (attr && attr.as_int() == local)
         return Name(*this, i);
@@ -348,13 +340,13 @@ Name Workbook::Names(std::string_view text) {
   throw SpreadsheetError("The workbook has no defined name \"" + std::string(text) + "\".");
 }
 
-int32_t Workbook::NameCount() {
+int32_t Workbook::NameCount() const {
   checkOpen();
-  return static_cast<int32_t>(names_.size());
+  return static_cast<int32_t>(xml_->names.size());
 }
 
-pugi::xml_node Workbook::addDefinedName(std::string_view name) {
-  auto root = workbookDoc_.document_element();
+pugi::xml_node WorkbookXml::addDefinedName(std::string_view name) {
+  auto root = workbook.document_element();
   auto list = child(root, "definedNames");
   if (!list) {
     pugi::xml_node after = child(root, "externalReferences");
@@ -364,8 +356,32 @@ pugi::xml_node Workbook::addDefinedName(std::string_view name) {
   }
   auto node = list.append_child("definedName");
   node.append_attribute("name") = std::string(name).c_str();
-  names_.push_back(node);
+  names.push_back(node);
   return node;
+}
+
+void Workbook::shiftReferencesTo(Worksheet &sheet, const SheetShift &shift) {
+  const std::string &target = sheet.Name();
+  size_t out = 0;
+  for (size_t i = 0; i < crossSheet_.size(); ++i) {
+    auto [host, index] = crossSheet_[i];
+    Formula &f = host->cells().formula(index);
+    if (f.dead)
+      continue;
+    crossSheet_[out++] = crossSheet_[i];
+    if (host != &sheet)
+      shiftFormula(f.text, host->Name(), target, shift);
+  }
+  crossSheet_.resize(out);
+  for (auto &other : sheets_)
+    if (other.get() != &sheet)
+      other->shiftReferencesTo(target, shift);
+  for (auto node : xml_->names) {
+    std::string text = node.text().get();
+    if (shiftFormula(text, "", target, shift))
+      node.text().set(text.c_str());
+  }
+  xml_->charts.shiftReferencesTo(package_, contentTypes_, target, shift);
 }
 
 void Workbook::RunAutoMacros(int) { checkOpen(); }
@@ -405,7 +421,7 @@ void Workbook::saveConverted(const std::string &path, const SaveFormat &format) 
 
 void Workbook::saveWorkbook(const std::string &path, int code) {
   auto format = *saveFormat(code);
-  auto root = workbookDoc_.document_element();
+  auto root = xml_->workbook.document_element();
   const Application &app = *app_;
   bool recalc =
       app.Calculation() == xlCalculation::xlCalculationAutomatic || app.CalculateBeforeSave();
@@ -438,7 +454,7 @@ void Workbook::saveWorkbook(const std::string &path, int code) {
       setAttr(view, "activeTab", std::to_string(activeTab_).c_str());
   for (auto &sheet : sheets_) {
     bool active = sheetListIndex(*sheet) == activeTab_;
-    for (auto v : child(sheet->document().document_element(), "sheetViews").children()) {
+    for (auto v : child(sheet->xml().root(), "sheetViews").children()) {
       if (localName(v.name()) != "sheetView")
         continue;
       if (active)
@@ -452,7 +468,7 @@ void Workbook::saveWorkbook(const std::string &path, int code) {
   for (auto &sheet : sheets_)
     if (sheet->loaded())
       sheet->saveParts();
-  saveCharts();
+  xml_->charts.save(package_);
 
   contentTypes_.overrides[workbookPart_] = std::string(workbookContentType(code));
 
@@ -496,21 +512,21 @@ void Workbook::saveWorkbook(const std::string &path, int code) {
                       Package::relativeTarget(workbookPart_, sharedStringsPart_));
     contentTypes_.overrides[sharedStringsPart_] = kSharedStringsType;
   }
-  if (styles_.modified()) {
+  if (styles_->modified()) {
     if (stylesPart_.empty()) {
       stylesPart_ = folder + "styles.xml";
       workbookRels_.add(std::string(kRelNs) + "styles",
                         Package::relativeTarget(workbookPart_, stylesPart_));
       contentTypes_.overrides[stylesPart_] = kStylesType;
     }
-    package_.write(stylesPart_, styles_.serialize());
+    package_.write(stylesPart_, styles_->serialize());
   }
   if (!contentTypes_.defaults.count("rels"))
     contentTypes_.defaults["rels"] = "application/vnd.openxmlformats-package.relationships+xml";
   if (!contentTypes_.defaults.count("xml"))
     contentTypes_.defaults["xml"] = "application/xml";
 
-  package_.write(workbookPart_, serialize(workbookDoc_));
+  package_.write(workbookPart_, xmlToString(xml_->workbook));
   package_.write(Package::relsNameOf(workbookPart_), workbookRels_.serialize());
   package_.write("[Content_Types].xml", contentTypes_.serialize());
 
@@ -533,9 +549,9 @@ void Workbook::Close() {
     return;
   closed_ = true;
   crossSheet_.clear();
-  charts_.clear();
+  xml_->charts.clear();
   sheets_.clear();
-  names_.clear();
+  xml_->names.clear();
   package_ = Package();
 }
 

@@ -10,10 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include <pugixml.hpp>
-
 #include "engine/components/spreadsheet/cells/shared_strings.h"
-#include "engine/components/spreadsheet/cells/styles.h"
 #include "engine/components/spreadsheet/formulas/workbook_calculation.h"
 #include "engine/components/spreadsheet/name.h"
 #include "engine/components/spreadsheet/package/package.h"
@@ -22,7 +19,9 @@
 namespace brevant {
 
 class Application;
+class Styles;
 struct SaveFormat;
+struct WorkbookXml;
 
 class Workbook {
 public:
@@ -33,9 +32,9 @@ public:
 
   Worksheet &Worksheets(std::string_view name); // any letter case, as the spreadsheet matches
   Worksheet &Worksheets(int32_t index);         // 1-based
-  int32_t WorksheetCount();
+  int32_t WorksheetCount() const;
   class Name Names(std::string_view name);
-  int32_t NameCount();
+  int32_t NameCount() const;
   void RunAutoMacros(int which); // no macros run here: nothing happens
   // Saves under `path` in `fileFormat` (a file-format code); without one, in the format the
   // extension names, else the workbook's own. The workbook then is that file. Formats the engine
@@ -52,19 +51,19 @@ public:
 
   // The engine's own access.
   SharedStrings &sharedStrings() { return strings_; }
-  Styles &styles() { return styles_; }
+  Styles &styles() { return *styles_; }
   bool date1904() const { return date1904_; }
   Package &package() { return package_; }
   const std::vector<std::unique_ptr<Worksheet>> &worksheets() const { return sheets_; }
   void setActiveSheet(const Worksheet &sheet);
-  // Defined names (the <definedName> elements, in document order).
-  std::vector<pugi::xml_node> &definedNames() { return names_; }
-  pugi::xml_node addDefinedName(std::string_view name);
+  // The kept XML: the workbook part, its defined names, the chart parts (see workbook_xml.h).
+  WorkbookXml &xml() { return *xml_; }
   // The position of a worksheet in the workbook's whole sheet list (chart sheets included),
   // which is what localSheetId and activeTab count.
   int sheetListIndex(const Worksheet &sheet) const;
   bool closed() const { return closed_; }
   ContentTypes &contentTypes() { return contentTypes_; }
+  const ContentTypes &contentTypes() const { return contentTypes_; }
   // Formulas (sheet, index into its formula table) that refer to other sheets.
   std::vector<std::pair<Worksheet *, uint32_t>> &crossSheetFormulas() { return crossSheet_; }
   // Moves the references to `sheet` in the formulas of other sheets, defined names and charts.
@@ -78,8 +77,6 @@ private:
   void saveText(const std::string &path, int code);
   void saveConverted(const std::string &path, const SaveFormat &format);
   void checkOpen() const;
-  void loadCharts();
-  void saveCharts();
 
   Application *app_;
   std::string path_;
@@ -89,25 +86,16 @@ private:
   ContentTypes contentTypes_;
   std::string workbookPart_;
   Relationships workbookRels_;
-  pugi::xml_document workbookDoc_;
+  std::unique_ptr<WorkbookXml> xml_;
   std::vector<std::unique_ptr<Worksheet>> sheets_;
   std::vector<std::string> sheetListIds_; // r:id of every <sheet>, in order
-  std::vector<pugi::xml_node> names_;
   SharedStrings strings_;
-  Styles styles_;
+  std::unique_ptr<Styles> styles_;
   std::string sharedStringsPart_;
   std::string stylesPart_;
   bool date1904_ = false;
   int activeTab_ = 0;
   std::vector<std::pair<Worksheet *, uint32_t>> crossSheet_;
-  struct ChartPart {
-    std::string part;
-    pugi::xml_document doc;
-    std::vector<pugi::xml_node> formulas; // the <c:f> elements
-    bool modified = false;
-  };
-  std::vector<std::unique_ptr<ChartPart>> charts_;
-  bool chartsLoaded_ = false;
   CalculationOutcome calculation_;
 };
 

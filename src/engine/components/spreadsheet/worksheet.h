@@ -3,6 +3,17 @@
 // use: the cells go into a CellStore and the rest of the sheet XML (columns, merged cells,
 // conditional formats, page setup, drawings, extensions) stays a document that is written back
 // around the cells when the workbook is saved.
+//
+// Worksheet is the face the engine uses; the work is done by its parts:
+//   cells/cell_store.h        cell storage (rows, cells, formulas)
+//   sheet/cell_values.h       values written into cells and read back
+//   sheet/sheet_reader.h      reading the part into the store, the layout and the kept XML
+//   sheet/sheet_writer.h      writing the part back with the cells streamed in
+//   sheet/sheet_geometry.h    columns, default sizes and cell positions in points
+//   sheet/sheet_xml.h         the kept XML (opaque here)
+//   structure/                inserts, deletes, block copies, what they refuse, and the sheet's
+//                             merged cells, rules, breaks and tables (sheet_features.h)
+//   drawing/                  pictures and the drawing part
 
 #include <cstdint>
 #include <functional>
@@ -11,13 +22,12 @@
 #include <string_view>
 #include <vector>
 
-#include <pugixml.hpp>
-
 #include "engine/components/spreadsheet/cells/cell_address.h"
 #include "engine/components/spreadsheet/cells/cell_store.h"
 #include "engine/components/spreadsheet/drawing/shapes.h"
 #include "engine/components/spreadsheet/formulas/reference_shifter.h"
 #include "engine/components/spreadsheet/range.h"
+#include "engine/components/spreadsheet/sheet/sheet_geometry.h"
 #include "engine/components/spreadsheet/structure/rect_set.h"
 #include "engine/components/variant.h"
 
@@ -27,6 +37,7 @@ class Workbook;
 class Drawing;
 struct SheetFeatures;
 struct SheetTable;
+struct SheetXml;
 
 class Worksheet {
 public:
@@ -78,21 +89,21 @@ public:
   void checkCopyTarget(const CellRect &source, const CellRect &destination);
   // A manual page break above `position` (a row, or left of a column); `on` false removes it.
   void setPageBreak(bool column, int32_t position, bool on);
-  const std::vector<int32_t> &rowBreaks();
-  const std::vector<int32_t> &columnBreaks();
+  const std::vector<int32_t> &rowBreaks() const;
+  const std::vector<int32_t> &columnBreaks() const;
   // Merged cells of the sheet.
   RectSet &mergedCells();
   // The ranges of the sheet's multi-cell array formulas, which change only whole.
-  const RectSet &arrayRanges();
+  const RectSet &arrayRanges() const;
   void merge(const CellRect &rect);
 
   // Cell geometry in points, as the spreadsheet lays the sheet out: hidden rows and columns
   // count zero, rows and columns without their own size take the sheet's defaults.
   double rowTop(int32_t row);
-  double rowHeight(int32_t row);
+  double rowHeight(int32_t row) const;
   double columnLeft(int32_t column);
-  double columnWidthPoints(int32_t column);
-  double defaultRowHeight();
+  double columnWidthPoints(int32_t column) const;
+  double defaultRowHeight() const;
   // The cell holding the point (x, y) and the point's offset into it, in points.
   void cellAtPoint(double x, double y, int32_t &row, double &rowOffset, int32_t &column,
                    double &columnOffset);
@@ -109,31 +120,36 @@ public:
   // is saved.
   void saveParts();
   Drawing &drawing();
-  bool hasDrawingPart();
+  bool hasDrawingPart() const;
 
   // The engine's own access, used by ranges, the writers and the structural operations.
   CellStore &cells();
-  pugi::xml_document &document();
+  const CellStore &cells() const;
+  // The kept XML of the sheet part (see sheet/sheet_xml.h).
+  SheetXml &xml();
+  const SheetXml &xml() const;
   const std::string &partName() const { return partName_; }
   bool loaded() const { return loaded_; }
   void writeValue(int32_t row, int32_t column, const Variant &value);
   void writeFormula(int32_t row, int32_t column, std::string_view formula);
-  Variant readValue(int32_t row, int32_t column);
+  Variant readValue(int32_t row, int32_t column) const;
   // The style a new cell at (row, column) starts with: the row's, else the column's.
-  uint32_t defaultStyle(int32_t row, int32_t column);
-  bool columnHidden(int32_t column);
+  uint32_t defaultStyle(int32_t row, int32_t column) const;
+  bool columnHidden(int32_t column) const;
   // The sheet's tables (their parts as documents).
-  const std::vector<std::unique_ptr<SheetTable>> &tables();
+  const std::vector<std::unique_ptr<SheetTable>> &tables() const;
   // Column width in characters (the sheet default when the column has none).
-  double columnWidth(int32_t column);
+  double columnWidth(int32_t column) const;
   // Streams the sheet part with the current cells.
   void writePart(const std::function<void(std::string_view)> &out);
 
 private:
   friend class Drawing;
+  // Reads the part on first use. Reading changes nothing the sheet shows, so the read-only
+  // accessors may trigger it.
+  void ensureLoaded() const;
   void load();
   void loadStructure();
-  void loadExtensionRules(pugi::xml_node extLst);
   void expandSharedFormulas();
   void writeStructure();
   void shiftFormulas(const SheetShift &shift);
@@ -142,38 +158,20 @@ private:
   void reloadColumns();
   void formatInsertedRows(int32_t at, int32_t count);
   void formatInsertedColumns(int32_t at, int32_t count);
-  int mdw();
-  void buildColumnGeometry();
   void setColumnWidth(int32_t column, double width);
-  void readSheetData(pugi::xml_node sheetData);
-  struct ColumnInfo {
-    int32_t first, last;
-    uint32_t style;
-    double width;
-    bool hidden = false;
-  };
 
   Workbook *book_;
   std::string name_;
   std::string partName_;
   bool loaded_ = false;
   bool displayPageBreaks_ = false;
-  pugi::xml_document doc_;
-  std::string prefix_; // namespace prefix of the sheet's elements ("" or "x:")
+  std::unique_ptr<SheetXml> xml_;
   CellStore cells_;
-  std::vector<ColumnInfo> columns_;
-  double defaultColumnWidth_ = 8.43;
-  bool hasDefaultColumnWidth_ = false;
-  double baseColumnWidth_ = 8;
-  double defaultRowHeight_ = 15;
+  SheetGeometry geometry_;
 
   std::unique_ptr<SheetFeatures> features_;
   // Formulas of this sheet that refer to its rows, by the last row they refer to (sorted).
   std::vector<std::pair<int32_t, uint32_t>> rowReach_;
-  // Row tops in points, valid for rows 1..rowTopsValid_.
-  std::vector<double> rowTops_;
-  int32_t rowTopsValid_ = 0;
-  std::vector<double> columnLefts_; // 1..kMaxColumns+1, empty when stale
   std::unique_ptr<Drawing> drawing_;
   std::unique_ptr<brevant::Shapes> shapes_;
 };

@@ -1,3 +1,4 @@
+#include "engine/components/spreadsheet/sheet/sheet_xml.h"
 #include "engine/components/spreadsheet/worksheet.h"
 
 #include "engine/components/spreadsheet/io/xml_names.h"
@@ -105,14 +106,14 @@ bool isAscii(std::string_view text) {
 } // namespace
 
 void Worksheet::Protect(std::string_view password) {
-  pugi::xml_node root = document().document_element();
+  pugi::xml_node root = xml().root();
   pugi::xml_node protection = child(root, "sheetProtection");
   if (!protection) {
     // sheetProtection follows the cells (and their calculation settings) in a worksheet.
     pugi::xml_node after = child(root, "sheetCalcPr");
     if (!after)
       after = child(root, "sheetData");
-    const std::string tag = prefix_ + "sheetProtection";
+    const std::string tag = xml_->prefix + "sheetProtection";
     protection = root.insert_child_after(tag.c_str(), after);
   }
   // A protection set up in the template is replaced as a whole by this one.
@@ -144,7 +145,7 @@ void Worksheet::Protect(std::string_view password) {
 bool Worksheet::ProtectContents() const {
   if (!loaded_)
     return false;
-  pugi::xml_node protection = child(doc_.document_element(), "sheetProtection");
+  pugi::xml_node protection = child(xml_->root(), "sheetProtection");
   return protection && protection.attribute("sheet").as_bool();
 }
 

@@ -5,6 +5,7 @@
 
 #include "engine/components/spreadsheet/application.h"
 #include "engine/components/spreadsheet/drawing/shapes.h"
+#include "engine/components/spreadsheet/spreadsheet_error.h"
 #include "engine/components/spreadsheet/workbook.h"
 #include "engine/components/spreadsheet/workbooks.h"
 #include "spreadsheet_test_support.h"
@@ -113,10 +114,30 @@ TEST_F(PicturesAndGeometry, MissingUnreadableAndUnreachablePicturesFailWithADesc
             "The picture file \"" + tmp.file("none.png") + "\" does not exist.");
   testing::writeBytes(tmp.file("text.png"), "not a picture");
   EXPECT_NE(message(tmp.file("text.png")).find("is not a picture"), std::string::npos);
-  EXPECT_NE(message("http://127.0.0.1:9/p.png").find("cannot be fetched"), std::string::npos);
-  // An address is fetched: here one of the local file system.
-  Shape &fetched = ws.Shapes().AddPicture("file://" + picture, false, true, 0, 0);
+  // The sheet reads files only: an address is the report run's to fetch.
+  EXPECT_EQ(message("http://127.0.0.1:9/p.png"),
+            "The picture file \"http://127.0.0.1:9/p.png\" does not exist.");
+}
+
+TEST_F(PicturesAndGeometry, FetchedBytesArePlacedAndNamedByTheirAddress) {
+  Application app;
+  Worksheet &ws = app.Workbooks().Open(book).Worksheets(1);
+  const std::string address = "https://example.test/p.png";
+  Shape &fetched =
+      ws.Shapes().AddPictureBytes(testing::readBytes(picture), address, false, true, 0, 0);
   EXPECT_DOUBLE_EQ(fetched.Width(), 150);
+  EXPECT_DOUBLE_EQ(fetched.Height(), 75);
+  try {
+    ws.Shapes().AddPictureBytes("<html>not found</html>", address, false, true, 0, 0);
+    ADD_FAILURE() << "bytes that are no picture were placed";
+  } catch (const std::exception &e) {
+    EXPECT_NE(std::string(e.what()).find("\"" + address + "\" is not a picture"), std::string::npos)
+        << e.what();
+  }
+  EXPECT_THROW(
+      ws.Shapes().AddPictureBytes(testing::readBytes(picture), address, false, false, 0, 0),
+      SpreadsheetError);
+  EXPECT_EQ(ws.Shapes().Count(), 1);
 }
 
 } // namespace

@@ -24,13 +24,6 @@ void collectText(pugi::xml_node node, std::string &out) {
   }
 }
 
-struct StringWriter : pugi::xml_writer {
-  std::string out;
-  void write(const void *data, size_t size) override {
-    out.append(static_cast<const char *>(data), size);
-  }
-};
-
 } // namespace
 
 void SharedStrings::load(std::string_view xml) {

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "engine/components/spreadsheet/io/xml_serialize.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 
 namespace brevant {
@@ -25,13 +26,6 @@ constexpr const char *kDefaultStylesheet =
     "</cellXfs>"
     "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
     "<dxfs count=\"0\"/><tableStyles count=\"0\"/></styleSheet>";
-
-struct StringWriter : pugi::xml_writer {
-  std::string out;
-  void write(const void *data, size_t size) override {
-    out.append(static_cast<const char *>(data), size);
-  }
-};
 
 } // namespace
 
@@ -156,10 +150,6 @@ const CellFont &Styles::font(uint32_t style) {
   return fonts_[id < fonts_.size() ? id : 0];
 }
 
-std::string Styles::serialize() const {
-  StringWriter w;
-  doc_.save(w, "", pugi::format_raw, pugi::encoding_utf8);
-  return w.out;
-}
+std::string Styles::serialize() const { return xmlToString(doc_); }
 
 } // namespace brevant

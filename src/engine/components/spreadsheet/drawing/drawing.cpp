@@ -1,9 +1,11 @@
 #include "engine/components/spreadsheet/drawing/drawing.h"
+#include "engine/components/spreadsheet/sheet/sheet_xml.h"
 
 #include <algorithm>
 #include <cmath>
 #include <tuple>
 
+#include "engine/components/spreadsheet/io/xml_serialize.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 #include "engine/components/spreadsheet/structure/sheet_features.h"
 #include "engine/components/spreadsheet/workbook.h"
@@ -40,13 +42,6 @@ std::string prefixFor(pugi::xml_node root, std::string_view ns) {
   return {};
 }
 
-struct StringWriter : pugi::xml_writer {
-  std::string out;
-  void write(const void *data, size_t size) override {
-    out.append(static_cast<const char *>(data), size);
-  }
-};
-
 std::string emu(double points) {
   return std::to_string(static_cast<int64_t>(std::llround(std::max(0.0, points) * kEmuPerPoint)));
 }
@@ -82,7 +77,7 @@ pugi::xml_node transformOf(pugi::xml_node anchor) {
 Drawing::Drawing(Worksheet &sheet) : sheet_(sheet) { load(); }
 
 void Drawing::load() {
-  auto root = sheet_.document().document_element();
+  auto root = sheet_.xml().root();
   pugi::xml_node element = childOf(root, "drawing");
   if (!element)
     return;
@@ -185,14 +180,14 @@ void Drawing::create() {
   Relationships sheetRels = package.relationshipsOf(sheet_.partName());
   std::string id = sheetRels.add(kDrawingRel, Package::relativeTarget(sheet_.partName(), part_));
   package.write(Package::relsNameOf(sheet_.partName()), sheetRels.serialize());
-  auto root = sheet_.document().document_element();
+  auto root = sheet_.xml().root();
   std::string r = prefixFor(root, kRelNs);
   if (r.empty()) {
     r = "r:";
     if (!root.attribute("xmlns:r"))
       root.append_attribute("xmlns:r") = kRelNs;
   }
-  auto element = ensureSheetChild(root, sheet_.prefix_, "drawing");
+  auto element = ensureSheetChild(root, sheet_.xml().prefix, "drawing");
   element.append_attribute((r + "id").c_str()) = id.c_str();
   created_ = true;
   modified_ = true;
@@ -467,9 +462,7 @@ void Drawing::save() {
   if (!modified_ || part_.empty())
     return;
   Package &package = sheet_.Parent().package();
-  StringWriter w;
-  doc_.save(w, "", pugi::format_raw, pugi::encoding_utf8);
-  package.write(part_, std::move(w.out));
+  package.write(part_, xmlToString(doc_));
   package.write(Package::relsNameOf(part_), rels_.serialize());
   modified_ = false;
 }

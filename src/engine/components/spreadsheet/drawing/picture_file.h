@@ -25,9 +25,9 @@ constexpr uint64_t kMaxPictureBytes = 50ull * 1024 * 1024;
 // decoded: a few bytes can declare a picture that takes gigabytes to unpack.
 constexpr uint64_t kMaxPicturePixels = 100'000'000;
 
-// Reads a picture file, or fetches it when `source` is an address (it contains "://") with a
-// time-out. Throws with a description for a missing file, an unreachable address, a file that
-// is not a picture, or one over 50 MB.
+// Reads a local picture file. Throws with a description for a missing file, a file that is not
+// a picture, or one over 50 MB. (Pictures at addresses are fetched by the report run, which
+// passes their bytes to decodePicture.)
 PictureFile loadPicture(const std::string &source);
 // The picture in `bytes` (named `source` in messages).
 PictureFile decodePicture(std::string bytes, const std::string &source);

@@ -1,8 +1,10 @@
 #include "engine/components/spreadsheet/drawing/shapes.h"
+#include "engine/components/spreadsheet/sheet/sheet_xml.h"
 
 #include <filesystem>
 
 #include "engine/components/spreadsheet/drawing/drawing.h"
+#include "engine/components/spreadsheet/io/xml_serialize.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 #include "engine/components/spreadsheet/structure/sheet_features.h"
 #include "engine/components/spreadsheet/workbook.h"
@@ -48,12 +50,23 @@ Shape &Shapes::AddPicture(const std::string &file, bool linkToFile, bool saveWit
     throw SpreadsheetError("A picture must be saved with the document or linked to its file.");
   PictureFile picture = loadPicture(file);
   std::string link;
-  if (linkToFile) {
-    if (file.find("://") != std::string::npos)
-      link = file;
-    else
-      link = "file://" + std::filesystem::absolute(file).lexically_normal().string();
-  }
+  if (linkToFile)
+    link = "file://" + std::filesystem::absolute(file).lexically_normal().string();
+  return place(picture, link, saveWithDocument, left, top, width, height);
+}
+
+Shape &Shapes::AddPictureBytes(std::string bytes, const std::string &source, bool linkToFile,
+                               bool saveWithDocument, double left, double top, double width,
+                               double height) {
+  if (!linkToFile && !saveWithDocument)
+    throw SpreadsheetError("A picture must be saved with the document or linked to its file.");
+  PictureFile picture = decodePicture(std::move(bytes), source);
+  return place(picture, linkToFile ? source : std::string(), saveWithDocument, left, top, width,
+               height);
+}
+
+Shape &Shapes::place(const PictureFile &picture, const std::string &link, bool saveWithDocument,
+                     double left, double top, double width, double height) {
   ShapeBounds b{left, top, width < 0 ? picture.widthPoints() : width,
                 height < 0 ? picture.heightPoints() : height};
   Drawing &drawing = sheet_->drawing();
@@ -84,8 +97,8 @@ Drawing &Worksheet::drawing() {
   return *drawing_;
 }
 
-bool Worksheet::hasDrawingPart() {
-  return static_cast<bool>(childOf(document().document_element(), "drawing"));
+bool Worksheet::hasDrawingPart() const {
+  return static_cast<bool>(childOf(xml().root(), "drawing"));
 }
 
 void Worksheet::saveParts() {
@@ -97,14 +110,7 @@ void Worksheet::saveParts() {
     for (auto &table : features_->tables) {
       if (!table->modified)
         continue;
-      struct Writer : pugi::xml_writer {
-        std::string out;
-        void write(const void *data, size_t size) override {
-          out.append(static_cast<const char *>(data), size);
-        }
-      } w;
-      table->doc.save(w, "", pugi::format_raw, pugi::encoding_utf8);
-      package.write(table->part, std::move(w.out));
+      package.write(table->part, xmlToString(table->doc));
       table->modified = false;
     }
   }

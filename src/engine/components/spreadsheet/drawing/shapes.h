@@ -10,6 +10,7 @@ namespace brevant {
 
 class Worksheet;
 class Drawing;
+struct PictureFile;
 
 class Shape {
 public:
@@ -40,16 +41,24 @@ private:
 class Shapes {
 public:
   explicit Shapes(Worksheet &sheet) : sheet_(&sheet) {}
-  // Adds the picture in `file` (a path, or an address containing "://") at (left, top) in
-  // points, `width` by `height` points; -1 takes the picture's own size. A picture is stored in
-  // the workbook (saveWithDocument) or linked to its file (linkToFile), or both.
+  // Adds the picture in the local `file` at (left, top) in points, `width` by `height` points;
+  // -1 takes the picture's own size. A picture is stored in the workbook (saveWithDocument) or
+  // linked to its file (linkToFile), or both.
   Shape &AddPicture(const std::string &file, bool linkToFile, bool saveWithDocument, double left,
                     double top, double width = -1, double height = -1);
+  // The same for a picture whose bytes were fetched from `source` (an address): messages name
+  // `source`, and a linked picture links to it.
+  Shape &AddPictureBytes(std::string bytes, const std::string &source, bool linkToFile,
+                         bool saveWithDocument, double left, double top, double width = -1,
+                         double height = -1);
   // The pictures added through this collection, 1-based.
   int32_t Count() const { return static_cast<int32_t>(shapes_.size()); }
   Shape &Item(int32_t index);
 
 private:
+  Shape &place(const PictureFile &picture, const std::string &link, bool saveWithDocument,
+               double left, double top, double width, double height);
+
   Worksheet *sheet_;
   std::vector<std::unique_ptr<Shape>> shapes_;
 };

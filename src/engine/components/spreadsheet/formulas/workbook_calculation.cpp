@@ -1,4 +1,6 @@
 #include "engine/components/spreadsheet/formulas/workbook_calculation.h"
+#include "engine/components/spreadsheet/sheet/sheet_xml.h"
+#include "engine/components/spreadsheet/workbook_xml.h"
 
 #include <algorithm>
 #include <cctype>
@@ -481,7 +483,7 @@ private:
     auto it = autoFilter_.find(sheet);
     if (it != autoFilter_.end())
       return it->second;
-    auto root = sheets_[static_cast<size_t>(sheet)]->document().document_element();
+    auto root = sheets_[static_cast<size_t>(sheet)]->xml().root();
     bool has = static_cast<bool>(childOf(root, "autoFilter"));
     autoFilter_[sheet] = has;
     return has;
@@ -696,7 +698,7 @@ private:
         byListIndex.resize(static_cast<size_t>(list) + 1, -2);
       byListIndex[static_cast<size_t>(list)] = static_cast<int32_t>(s);
     }
-    for (pugi::xml_node node : book_.definedNames()) {
+    for (pugi::xml_node node : book_.xml().names) {
       DefinedName name;
       if (auto local = node.attribute("localSheetId")) {
         int list = local.as_int(-1);

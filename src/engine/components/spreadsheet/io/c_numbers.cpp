@@ -3,8 +3,10 @@
 #include <clocale>
 #include <cstdarg>
 #include <cstdio>
+
 #include <cstdlib>
 #include <locale.h>
+#include <pugixml.hpp>
 
 namespace brevant {
 namespace {

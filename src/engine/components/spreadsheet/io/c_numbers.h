@@ -4,9 +4,11 @@
 // may use a decimal comma, and the C library's strtod, printf and scanf follow it; these
 // versions always read and write in the "C" locale.
 
-#include <pugixml.hpp>
-
 #include <cstddef>
+
+namespace pugi {
+class xml_attribute;
+}
 
 namespace brevant {
 

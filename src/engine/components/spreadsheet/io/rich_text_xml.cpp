@@ -2,18 +2,13 @@
 
 #include <string_view>
 
+#include "engine/components/spreadsheet/io/xml_serialize.h"
+
 namespace brevant {
 
 namespace {
 
 constexpr std::string_view kMainNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-
-struct StringWriter : pugi::xml_writer {
-  std::string out;
-  void write(const void *data, size_t size) override {
-    out.append(static_cast<const char *>(data), size);
-  }
-};
 
 // The namespace bound to `prefix` where `node` stands.
 std::string_view namespaceOf(pugi::xml_node node, const std::string &prefix) {
@@ -47,10 +42,10 @@ std::string richTextXml(pugi::xml_node item) {
   for (auto child = item.first_child(); child; child = child.next_sibling())
     if (child.type() == pugi::node_element)
       resolvePrefixes(child);
-  StringWriter w;
+  std::string out;
   for (auto child : item.children())
-    child.print(w, "", pugi::format_raw);
-  return w.out;
+    appendXmlNode(out, child);
+  return out;
 }
 
 } // namespace brevant

@@ -13,8 +13,10 @@
 
 #include "engine/components/spreadsheet/cells/date_serial.h"
 #include "engine/components/spreadsheet/cells/number_format.h"
+#include "engine/components/spreadsheet/cells/styles.h"
 #include "engine/components/spreadsheet/io/pending_files.h"
 #include "engine/components/spreadsheet/io/xml_text.h"
+#include "engine/components/spreadsheet/sheet/cell_values.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 #include "engine/components/spreadsheet/workbook.h"
 #include "engine/components/spreadsheet/worksheet.h"
@@ -106,20 +108,7 @@ size_t displayWidth(std::string_view utf8) {
 
 std::string cellText(Workbook &book, CellStore &store, const Cell &c, bool &isNumber) {
   isNumber = false;
-  CellType type = c.type;
-  double number = c.number;
-  std::string text;
-  if (type == CellType::String)
-    text = std::string(book.sharedStrings().text(c.index));
-  else if (type == CellType::Error)
-    text = errorTexts()[c.index];
-  else if (type == CellType::Formula) {
-    // The value computed before saving; empty when it could not be computed.
-    const Formula &f = store.formula(c.index);
-    type = f.cachedType;
-    number = f.cachedNumber;
-    text = f.cachedText;
-  }
+  auto [type, number, text] = shownValue(c, store, book.sharedStrings());
   const NumberFormat &fmt = book.styles().numberFormat(c.style);
   switch (type) {
   case CellType::Number:
@@ -130,7 +119,7 @@ std::string cellText(Workbook &book, CellStore &store, const Cell &c, bool &isNu
   case CellType::String:
     return fmt.formatText(text);
   case CellType::Error:
-    return text;
+    return std::move(text);
   default:
     return {};
   }

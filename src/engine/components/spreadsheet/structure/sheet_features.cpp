@@ -1,4 +1,5 @@
 #include "engine/components/spreadsheet/structure/sheet_features.h"
+#include "engine/components/spreadsheet/sheet/sheet_xml.h"
 
 #include <algorithm>
 #include <array>
@@ -223,10 +224,38 @@ pugi::xml_node ensureSheetChild(pugi::xml_node root, const std::string &prefix,
   return root.append_child(tag.c_str());
 }
 
+namespace {
+
+// Conditional formats, validations and sparklines kept in the sheet's extension list.
+void loadExtensionRules(SheetFeatures &f, pugi::xml_node extLst, const std::string &sheetName) {
+  for (auto ext : extLst.children()) {
+    for (auto list : ext.children()) {
+      auto name = localNameOf(list.name());
+      if (name == "conditionalFormattings") {
+        for (auto c : list.children())
+          if (localNameOf(c.name()) == "conditionalFormatting") {
+            f.conditionalFormats.emplace_back();
+            readRule(f.conditionalFormats.back(), c, {"f"});
+          }
+      } else if (name == "dataValidations") {
+        for (auto v : list.children())
+          if (localNameOf(v.name()) == "dataValidation") {
+            f.validations.emplace_back();
+            readRule(f.validations.back(), v, {"f"});
+          }
+      } else if (name == "sparklineGroups") {
+        f.sparklines.load(list, sheetName);
+      }
+    }
+  }
+}
+
+} // namespace
+
 void Worksheet::loadStructure() {
   features_ = std::make_unique<SheetFeatures>();
   SheetFeatures &f = *features_;
-  auto root = doc_.document_element();
+  auto root = xml_->root();
   if (auto merges = childOf(root, "mergeCells")) {
     for (auto m : merges.children())
       if (localNameOf(m.name()) == "mergeCell")
@@ -247,7 +276,7 @@ void Worksheet::loadStructure() {
         }
     }
   }
-  loadExtensionRules(childOf(root, "extLst"));
+  loadExtensionRules(*features_, childOf(root, "extLst"), name_);
   for (auto [tag, list, limit] : {std::tuple{"rowBreaks", &f.rowBreaks, kMaxRows},
                                   std::tuple{"colBreaks", &f.columnBreaks, kMaxColumns}}) {
     if (auto breaks = childOf(root, tag)) {
@@ -285,30 +314,6 @@ void Worksheet::loadStructure() {
   rowReach_.clear();
   for (uint32_t i = 0; i < cells_.formulaCount(); ++i)
     registerFormula(i);
-}
-
-void Worksheet::loadExtensionRules(pugi::xml_node extLst) {
-  SheetFeatures &f = *features_;
-  for (auto ext : extLst.children()) {
-    for (auto list : ext.children()) {
-      auto name = localNameOf(list.name());
-      if (name == "conditionalFormattings") {
-        for (auto c : list.children())
-          if (localNameOf(c.name()) == "conditionalFormatting") {
-            f.conditionalFormats.emplace_back();
-            readRule(f.conditionalFormats.back(), c, {"f"});
-          }
-      } else if (name == "dataValidations") {
-        for (auto v : list.children())
-          if (localNameOf(v.name()) == "dataValidation") {
-            f.validations.emplace_back();
-            readRule(f.validations.back(), v, {"f"});
-          }
-      } else if (name == "sparklineGroups") {
-        f.sparklines.load(list, name_);
-      }
-    }
-  }
 }
 
 void Worksheet::expandSharedFormulas() {
@@ -361,13 +366,13 @@ void Worksheet::writeStructure() {
   if (!features_)
     return;
   SheetFeatures &f = *features_;
-  auto root = doc_.document_element();
+  auto root = xml_->root();
   if (auto old = childOf(root, "mergeCells"))
     root.remove_child(old);
   if (!f.merges.empty()) {
-    auto merges = ensureSheetChild(root, prefix_, "mergeCells");
+    auto merges = ensureSheetChild(root, xml_->prefix, "mergeCells");
     merges.append_attribute("count") = static_cast<unsigned>(f.merges.size());
-    std::string tag = prefix_ + "mergeCell";
+    std::string tag = xml_->prefix + "mergeCell";
     for (const auto &r : f.merges.rects())
       merges.append_child(tag.c_str())
           .append_attribute("ref")
@@ -397,10 +402,10 @@ void Worksheet::writeStructure() {
       root.remove_child(old);
     if (list->empty())
       continue;
-    auto breaks = ensureSheetChild(root, prefix_, tag);
+    auto breaks = ensureSheetChild(root, xml_->prefix, tag);
     breaks.append_attribute("count") = static_cast<unsigned>(list->size());
     breaks.append_attribute("manualBreakCount") = static_cast<unsigned>(list->size());
-    std::string brk = prefix_ + "brk";
+    std::string brk = xml_->prefix + "brk";
     for (int32_t position : *list) {
       auto b = breaks.append_child(brk.c_str());
       b.append_attribute("id") = position - 1;
@@ -422,13 +427,13 @@ void Worksheet::merge(const CellRect &rect) {
     merges.add(rect);
 }
 
-const std::vector<int32_t> &Worksheet::rowBreaks() {
-  cells();
+const std::vector<int32_t> &Worksheet::rowBreaks() const {
+  ensureLoaded();
   return features_->rowBreaks;
 }
 
-const std::vector<int32_t> &Worksheet::columnBreaks() {
-  cells();
+const std::vector<int32_t> &Worksheet::columnBreaks() const {
+  ensureLoaded();
   return features_->columnBreaks;
 }
 

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "engine/components/spreadsheet/io/xml_names.h"
+#include "engine/components/spreadsheet/io/xml_serialize.h"
 #include "engine/components/spreadsheet/package/package.h"
 
 namespace brevant {
@@ -69,17 +70,6 @@ std::string movedAnchor(std::string_view text, int32_t rows, int32_t columns) {
   for (int i = 0; i < 8; ++i)
     out += (i ? ", " : "") + std::to_string(v[i]);
   return out;
-}
-
-std::string serialize(const pugi::xml_document &doc) {
-  struct Writer : pugi::xml_writer {
-    std::string out;
-    void write(const void *data, size_t size) override {
-      out.append(static_cast<const char *>(data), size);
-    }
-  } w;
-  doc.save(w, "", pugi::format_raw, pugi::encoding_utf8);
-  return std::move(w.out);
 }
 
 } // namespace
@@ -351,7 +341,7 @@ void SheetNotes::save(Package &package) {
             }
         }
       }
-      package.write(part->name, serialize(part->doc));
+      package.write(part->name, xmlToString(part->doc));
       part->modified = false;
     }
 }

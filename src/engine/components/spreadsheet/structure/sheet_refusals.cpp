@@ -28,8 +28,8 @@ const CellRect *cutBy(const RectSet &set, const CellRect &area, CellRect &found)
 
 } // namespace
 
-const RectSet &Worksheet::arrayRanges() {
-  cells();
+const RectSet &Worksheet::arrayRanges() const {
+  ensureLoaded();
   return features_->arrays;
 }
 

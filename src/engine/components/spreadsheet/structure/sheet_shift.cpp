@@ -1,4 +1,6 @@
 #include "engine/components/spreadsheet/io/c_numbers.h"
+#include "engine/components/spreadsheet/sheet/sheet_reader.h"
+#include "engine/components/spreadsheet/sheet/sheet_xml.h"
 #include <algorithm>
 
 #include "engine/components/spreadsheet/drawing/drawing.h"
@@ -140,7 +142,7 @@ void Worksheet::shiftFormulas(const SheetShift &shift) {
 
 void Worksheet::shiftSheetXml(const SheetShift &shift) {
   SheetFeatures &f = *features_;
-  auto root = doc_.document_element();
+  auto root = xml_->root();
   const bool whole = shift.wholeBand();
   f.merges.shift(shift);
   f.arrays.shift(shift);
@@ -209,7 +211,7 @@ void Worksheet::shiftReferencesTo(const std::string &target, const SheetShift &s
 }
 
 void Worksheet::shiftColumnsXml(const SheetShift &shift) {
-  auto root = doc_.document_element();
+  auto root = xml_->root();
   auto cols = childOf(root, "cols");
   if (cols) {
     pugi::xml_node left; // the <col> of the column before an insertion
@@ -240,21 +242,7 @@ void Worksheet::shiftColumnsXml(const SheetShift &shift) {
   reloadColumns();
 }
 
-void Worksheet::reloadColumns() {
-  columns_.clear();
-  for (auto col : childOf(doc_.document_element(), "cols").children()) {
-    if (localNameOf(col.name()) != "col")
-      continue;
-    ColumnInfo info;
-    info.first = std::clamp(col.attribute("min").as_int(1), 1, kMaxColumns);
-    info.last = std::clamp(col.attribute("max").as_int(info.first), info.first, kMaxColumns);
-    info.style = col.attribute("style").as_uint(0);
-    info.width = attributeNumber(col.attribute("width"), -1);
-    info.hidden = col.attribute("hidden").as_bool();
-    columns_.push_back(info);
-  }
-  columnLefts_.clear();
-}
+void Worksheet::reloadColumns() { geometry_.setColumns(readColumns(xml_->root())); }
 
 void Worksheet::formatInsertedRows(int32_t at, int32_t count) {
   if (at <= 1 || at - 1 > cells_.rowCount())
@@ -297,84 +285,6 @@ void Worksheet::formatInsertedColumns(int32_t at, int32_t count) {
     for (int32_t c = at; c <= last; ++c)
       cells_.at(r, c, style);
     (void)row;
-  }
-}
-
-void Workbook::shiftReferencesTo(Worksheet &sheet, const SheetShift &shift) {
-  const std::string &target = sheet.Name();
-  size_t out = 0;
-  for (size_t i = 0; i < crossSheet_.size(); ++i) {
-    auto [host, index] = crossSheet_[i];
-    Formula &f = host->cells().formula(index);
-    if (f.dead)
-      continue;
-    crossSheet_[out++] = crossSheet_[i];
-    if (host != &sheet)
-      shiftFormula(f.text, host->Name(), target, shift);
-  }
-  crossSheet_.resize(out);
-  for (auto &other : sheets_)
-    if (other.get() != &sheet)
-      other->shiftReferencesTo(target, shift);
-  for (auto node : names_) {
-    std::string text = node.text().get();
-    if (shiftFormula(text, "", target, shift))
-      node.text().set(text.c_str());
-  }
-  loadCharts();
-  for (auto &chart : charts_)
-    for (auto node : chart->formulas) {
-      std::string text = node.text().get();
-      if (shiftFormula(text, "", target, shift)) {
-        node.text().set(text.c_str());
-        chart->modified = true;
-      }
-    }
-}
-
-void Workbook::loadCharts() {
-  if (chartsLoaded_)
-    return;
-  chartsLoaded_ = true;
-  for (const auto &[part, type] : contentTypes_.overrides) {
-    if (type.find("drawingml.chart+xml") == std::string::npos || !package_.has(part))
-      continue;
-    auto chart = std::make_unique<ChartPart>();
-    chart->part = part;
-    const std::string &xml = package_.read(part);
-    if (!chart->doc.load_buffer(xml.data(), xml.size(),
-                                pugi::parse_default | pugi::parse_declaration))
-      continue;
-    std::vector<pugi::xml_node> pending{chart->doc.document_element()};
-    while (!pending.empty()) {
-      auto n = pending.back();
-      pending.pop_back();
-      for (auto c : n.children()) {
-        if (c.type() != pugi::node_element)
-          continue;
-        if (localNameOf(c.name()) == "f")
-          chart->formulas.push_back(c);
-        else
-          pending.push_back(c);
-      }
-    }
-    charts_.push_back(std::move(chart));
-  }
-}
-
-void Workbook::saveCharts() {
-  for (auto &chart : charts_) {
-    if (!chart->modified)
-      continue;
-    struct Writer : pugi::xml_writer {
-      std::string out;
-      void write(const void *data, size_t size) override {
-        out.append(static_cast<const char *>(data), size);
-      }
-    } w;
-    chart->doc.save(w, "", pugi::format_raw, pugi::encoding_utf8);
-    package_.write(chart->part, std::move(w.out));
-    chart->modified = false;
   }
 }
 

@@ -7,6 +7,7 @@
 #include "../spreadsheet_test_support.h"
 #include "engine/components/spreadsheet/application.h"
 #include "engine/components/spreadsheet/formulas/workbook_calculation.h"
+#include "engine/components/spreadsheet/workbook_xml.h"
 #include "engine/components/spreadsheet/workbooks.h"
 
 namespace brevant {
@@ -197,11 +198,11 @@ TEST_F(WorkbookCalculation, ArrayFormulasSpreadOverTheirRange) {
 }
 
 TEST_F(WorkbookCalculation, DefinedNamesHoldConstantsReferencesAndFormulas) {
-  book->addDefinedName("ReportMonth").text().set("\"June\"");
-  book->addDefinedName("Rate").text().set("=0.5");
-  book->addDefinedName("Base").text().set("First!$A$1");
-  book->addDefinedName("Twice").text().set("Base*2");
-  auto local = book->addDefinedName("Rate");
+  book->xml().addDefinedName("ReportMonth").text().set("\"June\"");
+  book->xml().addDefinedName("Rate").text().set("=0.5");
+  book->xml().addDefinedName("Base").text().set("First!$A$1");
+  book->xml().addDefinedName("Twice").text().set("Base*2");
+  auto local = book->xml().addDefinedName("Rate");
   local.append_attribute("localSheetId") = 1; // Second's own Rate
   local.text().set("3");
   value("A1", 7.0);
