@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "engine/components/spreadsheet/formulas/value_coercion.h"
+#include "engine/components/spreadsheet/formulas/functions/argument_values.h"
+#include "engine/components/spreadsheet/formulas/functions/value_compare.h"
 
 namespace brevant {
 
@@ -62,12 +63,10 @@ Scalar applyBinary(BinaryOp op, const Scalar &a, const Scalar &b, bool date1904)
     return a;
   if (isError(b))
     return b;
-  if (op == BinaryOp::Concat) {
-    auto x = toText(a), y = toText(b);
-    return std::get<std::string>(x) + std::get<std::string>(y);
-  }
+  if (op == BinaryOp::Concat)
+    return *formulas::toText(a) + *formulas::toText(b);
   if (op >= BinaryOp::Equal) {
-    int c = compareScalars(a, b);
+    int c = formulas::compareScalars(a, b);
     switch (op) {
     case BinaryOp::Equal:
       return c == 0;
@@ -83,23 +82,20 @@ Scalar applyBinary(BinaryOp op, const Scalar &a, const Scalar &b, bool date1904)
       return c >= 0;
     }
   }
-  auto x = toNumber(a, date1904);
-  if (auto *e = std::get_if<FormulaError>(&x))
-    return *e;
-  auto y = toNumber(b, date1904);
-  if (auto *e = std::get_if<FormulaError>(&y))
-    return *e;
-  return arithmetic(op, std::get<double>(x), std::get<double>(y));
+  auto x = formulas::toNumber(a, date1904);
+  auto y = formulas::toNumber(b, date1904);
+  if (auto error = formulas::firstError(x, y))
+    return *error;
+  return arithmetic(op, *x, *y);
 }
 
 Scalar applyUnary(NodeKind kind, const Scalar &a, bool date1904) {
   if (kind == NodeKind::Plus)
     return a;
-  auto x = toNumber(a, date1904);
-  if (auto *e = std::get_if<FormulaError>(&x))
-    return *e;
-  double v = std::get<double>(x);
-  return kind == NodeKind::Negate ? Scalar(-v) : Scalar(v / 100);
+  auto x = formulas::toNumber(a, date1904);
+  if (!x.ok())
+    return x.error();
+  return kind == NodeKind::Negate ? Scalar(-*x) : Scalar(*x / 100);
 }
 
 FormulaValue applyBinary(BinaryOp op, const Operand &a, const Operand &b, bool date1904) {

@@ -15,7 +15,6 @@
 #include "engine/components/spreadsheet/formulas/function_call.h"
 #include "engine/components/spreadsheet/formulas/reference_shifter.h"
 #include "engine/components/spreadsheet/formulas/table_reference.h"
-#include "engine/components/spreadsheet/formulas/value_coercion.h"
 #include "engine/components/spreadsheet/structure/sheet_features.h"
 #include "engine/components/spreadsheet/workbook.h"
 

@@ -107,10 +107,7 @@ Or<double> numberArgument(const FunctionCall &call, size_t index) {
 }
 
 Or<double> integerArgument(const FunctionCall &call, size_t index) {
-  auto v = numberArgument(call, index);
-  if (!v.ok())
-    return v;
-  return std::trunc(*v);
+  return integerOr<0.0>(call, index);
 }
 
 Or<std::string> textArgument(const FunctionCall &call, size_t index) {
@@ -119,6 +116,14 @@ Or<std::string> textArgument(const FunctionCall &call, size_t index) {
 
 Or<bool> booleanArgument(const FunctionCall &call, size_t index) {
   return toBoolean(scalarArgument(call, index));
+}
+
+Or<const CellReference *> referenceArgument(const FunctionCall &call, size_t index) {
+  const auto *ref =
+      index < call.size() ? std::get_if<CellReference>(&call.argument(index)) : nullptr;
+  if (!ref)
+    return FormulaError::Value;
+  return ref;
 }
 
 Or<double> numberArgumentOr(const FunctionCall &call, size_t index, double fallback) {
@@ -155,11 +160,11 @@ void forEachValue(FormulaContext &context, const FormulaValue &value, const Valu
   visit(toScalar(context, value), Origin::Direct);
 }
 
-Or<std::vector<double>> collectNumbers(const FunctionCall &call, size_t first) {
+Or<std::vector<double>> collectNumbers(const FunctionCall &call, size_t first, size_t last) {
   std::vector<double> numbers;
   std::optional<FormulaError> error;
   bool date1904 = call.context().date1904();
-  for (size_t i = first; i < call.size() && !error; ++i) {
+  for (size_t i = first; i < call.size() && i <= last && !error; ++i) {
     forEachValue(call.context(), call.argument(i), [&](const Scalar &v, Origin origin) {
       if (const auto *e = std::get_if<FormulaError>(&v)) {
         error = *e;

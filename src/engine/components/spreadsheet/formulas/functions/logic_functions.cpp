@@ -9,11 +9,8 @@
 namespace brevant::formulas {
 namespace {
 
-FormulaValue ifFunction(const FunctionCall &call) {
-  auto condition = booleanArgument(call, 0);
-  if (!condition.ok())
-    return condition.error();
-  if (*condition)
+FormulaValue ifFunction(const FunctionCall &call, bool condition) {
+  if (condition)
     return call.size() > 1 ? call.argument(1) : FormulaValue(true);
   return call.size() > 2 ? call.argument(2) : FormulaValue(false);
 }
@@ -68,12 +65,7 @@ template <Combine How> FormulaValue combine(const FunctionCall &call) {
     return trues % 2 == 1;
 }
 
-FormulaValue notFunction(const FunctionCall &call) {
-  auto b = booleanArgument(call, 0);
-  if (!b.ok())
-    return b.error();
-  return !*b;
-}
+FormulaValue notFunction(bool b) { return !b; }
 
 // IFERROR and IFNA: the value unless it is an error (#N/A only, for IFNA).
 template <bool OnlyNA> FormulaValue ifError(const FunctionCall &call) {
@@ -109,12 +101,12 @@ FormulaValue trueFunction(const FunctionCall &) { return true; }
 FormulaValue falseFunction(const FunctionCall &) { return false; }
 
 constexpr FunctionSpec kFunctions[] = {
-    {"IF", 1, 3, ifFunction},
+    {"IF", 1, 3, withArguments<ifFunction, booleanArgument>},
     {"IFS", 2, 254, ifs},
     {"AND", 1, 255, combine<Combine::All>},
     {"OR", 1, 255, combine<Combine::Any>},
     {"XOR", 1, 255, combine<Combine::Odd>},
-    {"NOT", 1, 1, notFunction},
+    {"NOT", 1, 1, withArguments<notFunction, booleanArgument>},
     {"IFERROR", 2, 2, ifError<false>},
     {"IFNA", 2, 2, ifError<true>},
     {"SWITCH", 3, 254, switchFunction},
