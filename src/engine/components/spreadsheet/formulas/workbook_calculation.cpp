@@ -553,7 +553,7 @@ private:
     }
     try {
       return spec.compute(
-          FunctionCall(*this, args, std::span<const bool>(omitted.get(), n.operandCount)));
+          FunctionCall(*this, args, std::span<const bool>(omitted.get(), n.operandCount), arrays));
     } catch (const std::exception &) {
       return FormulaError::Value;
     }

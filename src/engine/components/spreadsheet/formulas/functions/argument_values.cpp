@@ -1,6 +1,7 @@
 #include "engine/components/spreadsheet/formulas/functions/argument_values.h"
 
 #include <cmath>
+#include <memory>
 
 #include "engine/components/spreadsheet/formulas/functions/value_text.h"
 
@@ -37,6 +38,76 @@ Scalar intersect(FormulaContext &context, const CellReference &ref) {
 }
 
 } // namespace
+
+std::optional<FormulaValue> elementwise(const FunctionCall &call, uint32_t oneValue,
+                                        FormulaValue (*compute)(const FunctionCall &)) {
+  auto several = [&](size_t i) {
+    if (i >= 32 || !(oneValue & (1u << i)))
+      return false;
+    const FormulaValue &v = call.argument(i);
+    if (const auto *ref = std::get_if<CellReference>(&v))
+      return cellCount(*ref) > 1;
+    const auto *array = std::get_if<ScalarArray>(&v);
+    return array && array->values.size() > 1;
+  };
+  // The usual call (single values only) costs this loop and nothing more.
+  size_t first = 0;
+  while (first < call.size() && !several(first))
+    ++first;
+  if (first == call.size())
+    return std::nullopt;
+  FormulaContext &context = call.context();
+  std::vector<FormulaValue> arguments(call.size());
+  std::vector<size_t> spread; // the arguments read element by element
+  int32_t rows = 1;
+  int32_t columns = 1;
+  for (size_t i = 0; i < call.size(); ++i) {
+    const FormulaValue &v = call.argument(i);
+    if (i >= first && several(i)) {
+      auto array = toArray(context, v);
+      if (!array.ok())
+        return std::nullopt;
+      rows = std::max(rows, array->rows);
+      columns = std::max(columns, array->columns);
+      arguments[i] = std::move(*array);
+      spread.push_back(i);
+    } else {
+      arguments[i] = v;
+    }
+  }
+  if (spread.empty())
+    return std::nullopt;
+  std::vector<ScalarArray> arrays;
+  arrays.reserve(spread.size());
+  for (size_t i : spread)
+    arrays.push_back(std::move(std::get<ScalarArray>(arguments[i])));
+  std::unique_ptr<bool[]> omitted(new bool[call.size() + 1]);
+  for (size_t i = 0; i < call.size(); ++i)
+    omitted[i] = call.omitted(i);
+  ScalarArray out;
+  out.rows = rows;
+  out.columns = columns;
+  out.values.reserve(static_cast<size_t>(rows) * static_cast<size_t>(columns));
+  for (int32_t r = 0; r < rows; ++r)
+    for (int32_t c = 0; c < columns; ++c) {
+      bool inside = true;
+      for (size_t k = 0; k < spread.size() && inside; ++k) {
+        const ScalarArray &a = arrays[k];
+        int32_t ar = a.rows == 1 ? 0 : r;
+        int32_t ac = a.columns == 1 ? 0 : c;
+        inside = ar < a.rows && ac < a.columns;
+        if (inside)
+          arguments[spread[k]] = fromScalar(a.at(ar, ac));
+      }
+      if (!inside) {
+        out.values.emplace_back(FormulaError::NA);
+        continue;
+      }
+      FunctionCall element(context, arguments, std::span<const bool>(omitted.get(), call.size()));
+      out.values.push_back(toScalar(context, compute(element)));
+    }
+  return out;
+}
 
 Scalar toScalar(FormulaContext &context, const FormulaValue &value) {
   return std::visit(

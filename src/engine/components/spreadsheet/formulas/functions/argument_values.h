@@ -84,10 +84,40 @@ template <class... T> std::optional<FormulaError> firstError(const Or<T> &...val
   return error;
 }
 
+// Single values: the arguments a function applies element by element over arrays.
+template <class T> struct TakesOneValue : std::false_type {};
+template <> struct TakesOneValue<Or<double>> : std::true_type {};
+template <> struct TakesOneValue<Or<std::string>> : std::true_type {};
+template <> struct TakesOneValue<Or<bool>> : std::true_type {};
+template <> struct TakesOneValue<Or<size_t>> : std::true_type {};
+template <> struct TakesOneValue<Or<Scalar>> : std::true_type {};
+template <> struct TakesOneValue<Or<const FormulaValue *>> : std::true_type {};
+
+// In an array context, `compute` once per element when an argument of `oneValue` (bit i for
+// argument i) is an array or a range of several cells: the arrays stretch as the operators'
+// do (one row or column over the other's size; past a smaller one, #N/A). nullopt when no
+// such argument is an array, or outside an array context.
+std::optional<FormulaValue> elementwise(const FunctionCall &call, uint32_t oneValue,
+                                        FormulaValue (*compute)(const FunctionCall &));
+
 // A function whose arguments 0, 1, ... are read by `Read...` (each `Or<T>(call, index)`, such
 // as numberArgument or textArgument): `Compute(call, values...)` (or `Compute(values...)`) runs
 // only when every argument has read, else the first argument's error is the result.
 template <auto Compute, auto... Read> FormulaValue withArguments(const FunctionCall &call) {
+  if (call.arrayContext()) {
+    constexpr uint32_t oneValue = [] {
+      uint32_t bits = 0;
+      uint32_t bit = 1;
+      ((bits |=
+        TakesOneValue<decltype(Read(std::declval<const FunctionCall &>(), 0))>::value ? bit : 0,
+        bit <<= 1),
+       ...);
+      return bits;
+    }();
+    if constexpr (oneValue != 0)
+      if (auto result = elementwise(call, oneValue, &withArguments<Compute, Read...>))
+        return std::move(*result);
+  }
   return [&]<size_t... I>(std::index_sequence<I...>)->FormulaValue {
     std::tuple values{Read(call, I)...};
     if (auto error = firstError(std::get<I>(values)...))
@@ -111,6 +141,23 @@ void forEachValue(FormulaContext &context, const FormulaValue &value, const Valu
 // arguments converted. The first error met wins.
 Or<std::vector<double>> collectNumbers(const FunctionCall &call, size_t first = 0,
                                        size_t last = SIZE_MAX);
+
+// The argument as it is (an error too), or `Fallback` when there is none: IF's branches.
+template <bool Fallback> Or<const FormulaValue *> valueOr(const FunctionCall &call, size_t index) {
+  static const FormulaValue fallback = Fallback;
+  return index < call.size() ? &call.argument(index) : &fallback;
+}
+// The single value of an argument, an error too (ISNUMBER, N, ...).
+inline Or<Scalar> scalarValue(const FunctionCall &call, size_t index) {
+  return scalarArgument(call, index);
+}
+// The single value of an argument of any type; an error value is the argument's error.
+inline Or<Scalar> valueArgument(const FunctionCall &call, size_t index) {
+  Scalar v = scalarArgument(call, index);
+  if (const auto *e = std::get_if<FormulaError>(&v))
+    return *e;
+  return v;
+}
 
 // collectNumbers from argument `first` on, as a reader for withArguments.
 inline Or<std::vector<double>> numbersFrom(const FunctionCall &call, size_t first) {

@@ -48,10 +48,7 @@ FormulaValue date(const FunctionCall &call, double year, double month, double da
 }
 
 // DATEVALUE and TIMEVALUE read a text only.
-template <bool DatePart> FormulaValue fromText(const FunctionCall &call) {
-  Scalar v = scalarArgument(call, 0);
-  if (const auto *e = std::get_if<FormulaError>(&v))
-    return *e;
+template <bool DatePart> FormulaValue fromText(const FunctionCall &call, const Scalar &v) {
   const auto *s = std::get_if<std::string>(&v);
   if (!s)
     return FormulaError::Value;
@@ -355,8 +352,8 @@ FormulaValue now(const FunctionCall &call) { return call.context().now(); }
 
 constexpr FunctionSpec kFunctions[] = {
     {"DATE", 3, 3, withArguments<date, integerArgument, integerArgument, integerArgument>},
-    {"DATEVALUE", 1, 1, fromText<true>},
-    {"TIMEVALUE", 1, 1, fromText<false>},
+    {"DATEVALUE", 1, 1, withArguments<fromText<true>, valueArgument>},
+    {"TIMEVALUE", 1, 1, withArguments<fromText<false>, valueArgument>},
     {"TIME", 3, 3, withArguments<time, integerArgument, integerArgument, integerArgument>},
     {"YEAR", 1, 1, withArguments<datePart<Part::Year>, dateArgument>},
     {"MONTH", 1, 1, withArguments<datePart<Part::Month>, dateArgument>},

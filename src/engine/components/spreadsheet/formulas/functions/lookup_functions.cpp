@@ -11,10 +11,8 @@ namespace {
 
 // The lookup value: a scalar that is not an error.
 Or<Scalar> lookupValue(const FunctionCall &call, size_t index) {
-  Scalar v = scalarArgument(call, index);
-  if (const auto *e = std::get_if<FormulaError>(&v))
-    return *e;
-  if (std::holds_alternative<Blank>(v))
+  auto v = valueArgument(call, index);
+  if (v.ok() && std::holds_alternative<Blank>(*v))
     return Scalar{0.0};
   return v;
 }

@@ -247,23 +247,16 @@ FormulaValue rept(const std::string &text, double n) {
 
 // TEXT(value, format): a number (or a text that reads as one) through the number format; any
 // other text through the format's text section.
-FormulaValue text(const FunctionCall &call) {
-  Scalar v = scalarArgument(call, 0);
-  if (const auto *e = std::get_if<FormulaError>(&v))
-    return *e;
-  auto format = textArgument(call, 1);
-  if (!format.ok())
-    return format.error();
+FormulaValue text(const FunctionCall &call, const Scalar &v, const std::string &format) {
   if (const auto *b = std::get_if<bool>(&v))
     return std::string(*b ? "TRUE" : "FALSE");
   auto number = toNumber(v, call.context().date1904());
   if (!number.ok())
-    return NumberFormat(*format).formatText(std::get<std::string>(v));
-  return call.context().formatNumber(*number, *format);
+    return NumberFormat(format).formatText(std::get<std::string>(v));
+  return call.context().formatNumber(*number, format);
 }
 
-FormulaValue value(const FunctionCall &call) {
-  Scalar v = scalarArgument(call, 0);
+FormulaValue value(const FunctionCall &call, const Scalar &v) {
   if (std::holds_alternative<bool>(v))
     return FormulaError::Value;
   auto n = toNumber(v, call.context().date1904());
@@ -319,10 +312,7 @@ FormulaValue code(const std::string &text) {
   return static_cast<double>(static_cast<unsigned char>(ansi.empty() ? '?' : ansi[0]));
 }
 
-FormulaValue t(const FunctionCall &call) {
-  Scalar v = scalarArgument(call, 0);
-  if (const auto *e = std::get_if<FormulaError>(&v))
-    return *e;
+FormulaValue t(const Scalar &v) {
   if (const auto *s = std::get_if<std::string>(&v))
     return *s;
   return std::string();
@@ -350,13 +340,13 @@ constexpr FunctionSpec kFunctions[] = {
     {"FIND", 2, 3, withArguments<find, textArgument, textArgument, integerOr<1.0>>},
     {"SEARCH", 2, 3, withArguments<search, textArgument, textArgument, integerOr<1.0>>},
     {"REPT", 2, 2, withArguments<rept, textArgument, integerArgument>},
-    {"TEXT", 2, 2, text},
-    {"VALUE", 1, 1, value},
+    {"TEXT", 2, 2, withArguments<text, valueArgument, textArgument>},
+    {"VALUE", 1, 1, withArguments<value, scalarValue>},
     {"FIXED", 1, 3, withArguments<fixed, numberArgument, integerOr<2.0>, booleanOr<false>>},
     {"EXACT", 2, 2, withArguments<exact, textArgument, textArgument>},
     {"CHAR", 1, 1, withArguments<charFunction, integerArgument>},
     {"CODE", 1, 1, withArguments<code, textArgument>},
-    {"T", 1, 1, t},
+    {"T", 1, 1, withArguments<t, valueArgument>},
 };
 
 } // namespace
