@@ -3,28 +3,13 @@
 
 #include <cmath>
 
+#include "engine/components/spreadsheet/formulas/functions/aggregates.h"
 #include "engine/components/spreadsheet/formulas/functions/argument_values.h"
 #include "engine/components/spreadsheet/formulas/functions/function_families.h"
 #include "engine/components/spreadsheet/formulas/functions/rounding.h"
 
 namespace brevant::formulas {
 namespace {
-
-FormulaValue sum(const std::vector<double> &numbers) {
-  double total = 0;
-  for (double v : numbers)
-    total += v;
-  return numberResult(total);
-}
-
-FormulaValue product(const std::vector<double> &numbers) {
-  if (numbers.empty())
-    return 0.0;
-  double total = 1;
-  for (double v : numbers)
-    total *= v;
-  return numberResult(total);
-}
 
 // Arrays of one shape multiplied item by item and added up; items that are not numbers count
 // as 0.
@@ -130,8 +115,8 @@ FormulaValue mround(double n, double m) {
 }
 
 constexpr FunctionSpec kFunctions[] = {
-    {"SUM", 1, 255, withArguments<sum, numbersFrom>},
-    {"PRODUCT", 1, 255, withArguments<product, numbersFrom>},
+    {"SUM", 1, 255, withArguments<sumOf, numbersFrom>},
+    {"PRODUCT", 1, 255, withArguments<productOf, numbersFrom>},
     {"SUMPRODUCT", 1, 255, sumProduct, kAllArrays},
     {"ROUND", 2, 2, withArguments<roundFunction<roundHalfAway>, numberArgument, integerArgument>},
     {"ROUNDUP", 2, 2,
