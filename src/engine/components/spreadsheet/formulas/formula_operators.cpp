@@ -42,11 +42,7 @@ Scalar arithmetic(BinaryOp op, double x, double y) {
 const Scalar *elementAt(const Operand &o, int32_t row, int32_t column) {
   if (const Scalar *s = std::get_if<Scalar>(&o))
     return s;
-  const ScalarArray &a = std::get<ScalarArray>(o);
-  int32_t r = a.rows == 1 ? 0 : row, c = a.columns == 1 ? 0 : column;
-  if (r >= a.rows || c >= a.columns)
-    return nullptr;
-  return &a.at(r, c);
+  return stretchedAt(std::get<ScalarArray>(o), row, column);
 }
 
 void extent(const Operand &o, int32_t &rows, int32_t &columns) {
@@ -104,10 +100,7 @@ FormulaValue applyBinary(BinaryOp op, const Operand &a, const Operand &b, bool d
   int32_t rows = 0, columns = 0;
   extent(a, rows, columns);
   extent(b, rows, columns);
-  ScalarArray out;
-  out.rows = rows;
-  out.columns = columns;
-  out.values.reserve(static_cast<size_t>(rows) * static_cast<size_t>(columns));
+  ScalarArray out = arrayOfSize(rows, columns);
   for (int32_t r = 0; r < rows; ++r)
     for (int32_t c = 0; c < columns; ++c) {
       const Scalar *x = elementAt(a, r, c), *y = elementAt(b, r, c);

@@ -329,13 +329,8 @@ private:
   }
 
   static Scalar arrayElement(const ScalarArray &a, int32_t row, int32_t column) {
-    if (a.rows == 1)
-      row = 0;
-    if (a.columns == 1)
-      column = 0;
-    if (row >= a.rows || column >= a.columns)
-      return FormulaError::NA;
-    return a.at(row, column);
+    const Scalar *element = stretchedAt(a, row, column);
+    return element ? *element : Scalar(FormulaError::NA);
   }
 
   static void storeResult(Formula &f, Scalar v) {

@@ -84,20 +84,15 @@ std::optional<FormulaValue> elementwise(const FunctionCall &call, uint32_t oneVa
   std::unique_ptr<bool[]> omitted(new bool[call.size() + 1]);
   for (size_t i = 0; i < call.size(); ++i)
     omitted[i] = call.omitted(i);
-  ScalarArray out;
-  out.rows = rows;
-  out.columns = columns;
-  out.values.reserve(static_cast<size_t>(rows) * static_cast<size_t>(columns));
+  ScalarArray out = arrayOfSize(rows, columns);
   for (int32_t r = 0; r < rows; ++r)
     for (int32_t c = 0; c < columns; ++c) {
       bool inside = true;
       for (size_t k = 0; k < spread.size() && inside; ++k) {
-        const ScalarArray &a = arrays[k];
-        int32_t ar = a.rows == 1 ? 0 : r;
-        int32_t ac = a.columns == 1 ? 0 : c;
-        inside = ar < a.rows && ac < a.columns;
+        const Scalar *element = stretchedAt(arrays[k], r, c);
+        inside = element != nullptr;
         if (inside)
-          arguments[spread[k]] = fromScalar(a.at(ar, ac));
+          arguments[spread[k]] = fromScalar(*element);
       }
       if (!inside) {
         out.values.emplace_back(FormulaError::NA);
