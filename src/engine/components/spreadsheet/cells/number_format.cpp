@@ -816,7 +816,7 @@ std::string_view builtinNumberFormat(int id) {
   }
 }
 
-std::string formatGeneral(double value) {
+std::string formatGeneral(double value, int scientificDigits) {
   if (!std::isfinite(value))
     return "#NUM!";
   if (value == 0)
@@ -824,7 +824,7 @@ std::string formatGeneral(double value) {
   double a = std::fabs(value);
   char buf[64];
   if (a >= 1e15 || a < 1e-9) {
-    snprintfC(buf, sizeof buf, "%.5E", value);
+    snprintfC(buf, sizeof buf, "%.*E", std::clamp(scientificDigits, 1, 17) - 1, value);
     std::string s = buf;
     size_t e = s.find('E');
     std::string mant = s.substr(0, e), exp = s.substr(e + 1);

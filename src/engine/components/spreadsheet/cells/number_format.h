@@ -14,8 +14,10 @@ namespace brevant {
 // The code of a built-in number format id (0 General, 14 m/d/yyyy, ...); empty when unknown.
 std::string_view builtinNumberFormat(int id);
 
-// General: up to 15 significant digits, scientific for very large or very small magnitudes.
-std::string formatGeneral(double value);
+// General: up to 15 significant digits, scientific for very large or very small magnitudes
+// with up to `scientificDigits` significant digits (a cell shows 6; a number turned into text
+// by a formula keeps 15).
+std::string formatGeneral(double value, int scientificDigits = 6);
 
 class NumberFormat {
 public:

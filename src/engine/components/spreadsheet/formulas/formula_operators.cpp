@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "engine/components/spreadsheet/formulas/value_coercion.h"
+#include "engine/components/spreadsheet/formulas/functions/argument_values.h"
+#include "engine/components/spreadsheet/formulas/functions/value_compare.h"
 
 namespace brevant {
 
@@ -41,11 +42,7 @@ Scalar arithmetic(BinaryOp op, double x, double y) {
 const Scalar *elementAt(const Operand &o, int32_t row, int32_t column) {
   if (const Scalar *s = std::get_if<Scalar>(&o))
     return s;
-  const ScalarArray &a = std::get<ScalarArray>(o);
-  int32_t r = a.rows == 1 ? 0 : row, c = a.columns == 1 ? 0 : column;
-  if (r >= a.rows || c >= a.columns)
-    return nullptr;
-  return &a.at(r, c);
+  return stretchedAt(std::get<ScalarArray>(o), row, column);
 }
 
 void extent(const Operand &o, int32_t &rows, int32_t &columns) {
@@ -62,12 +59,10 @@ Scalar applyBinary(BinaryOp op, const Scalar &a, const Scalar &b, bool date1904)
     return a;
   if (isError(b))
     return b;
-  if (op == BinaryOp::Concat) {
-    auto x = toText(a), y = toText(b);
-    return std::get<std::string>(x) + std::get<std::string>(y);
-  }
+  if (op == BinaryOp::Concat)
+    return *formulas::toText(a) + *formulas::toText(b);
   if (op >= BinaryOp::Equal) {
-    int c = compareScalars(a, b);
+    int c = formulas::compareScalars(a, b);
     switch (op) {
     case BinaryOp::Equal:
       return c == 0;
@@ -83,23 +78,20 @@ Scalar applyBinary(BinaryOp op, const Scalar &a, const Scalar &b, bool date1904)
       return c >= 0;
     }
   }
-  auto x = toNumber(a, date1904);
-  if (auto *e = std::get_if<FormulaError>(&x))
-    return *e;
-  auto y = toNumber(b, date1904);
-  if (auto *e = std::get_if<FormulaError>(&y))
-    return *e;
-  return arithmetic(op, std::get<double>(x), std::get<double>(y));
+  auto x = formulas::toNumber(a, date1904);
+  auto y = formulas::toNumber(b, date1904);
+  if (auto error = formulas::firstError(x, y))
+    return *error;
+  return arithmetic(op, *x, *y);
 }
 
 Scalar applyUnary(NodeKind kind, const Scalar &a, bool date1904) {
   if (kind == NodeKind::Plus)
     return a;
-  auto x = toNumber(a, date1904);
-  if (auto *e = std::get_if<FormulaError>(&x))
-    return *e;
-  double v = std::get<double>(x);
-  return kind == NodeKind::Negate ? Scalar(-v) : Scalar(v / 100);
+  auto x = formulas::toNumber(a, date1904);
+  if (!x.ok())
+    return x.error();
+  return kind == NodeKind::Negate ? Scalar(-*x) : Scalar(*x / 100);
 }
 
 FormulaValue applyBinary(BinaryOp op, const Operand &a, const Operand &b, bool date1904) {
@@ -108,10 +100,7 @@ FormulaValue applyBinary(BinaryOp op, const Operand &a, const Operand &b, bool d
   int32_t rows = 0, columns = 0;
   extent(a, rows, columns);
   extent(b, rows, columns);
-  ScalarArray out;
-  out.rows = rows;
-  out.columns = columns;
-  out.values.reserve(static_cast<size_t>(rows) * static_cast<size_t>(columns));
+  ScalarArray out = arrayOfSize(rows, columns);
   for (int32_t r = 0; r < rows; ++r)
     for (int32_t c = 0; c < columns; ++c) {
       const Scalar *x = elementAt(a, r, c), *y = elementAt(b, r, c);

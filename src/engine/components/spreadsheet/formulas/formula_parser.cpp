@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <initializer_list>
 #include <string>
 
 #include "engine/components/spreadsheet/formulas/function_call.h"
@@ -450,30 +451,35 @@ private:
 
   bool expression() { return comparison(); }
 
-  bool comparison() {
-    if (!concatenation())
+  struct LevelOperator {
+    std::string_view text;
+    BinaryOp op;
+  };
+
+  // One level of left-associative binary operators over the level below it.
+  bool binaryLevel(std::initializer_list<LevelOperator> operators, bool (Parser::*next)()) {
+    if (!(this->*next)())
       return false;
-    while (tok_.kind == TokenKind::Operator) {
-      std::string_view t = tok_.text;
-      BinaryOp op;
-      if (t == "=")
-        op = BinaryOp::Equal;
-      else if (t == "<>")
-        op = BinaryOp::NotEqual;
-      else if (t == "<")
-        op = BinaryOp::Less;
-      else if (t == "<=")
-        op = BinaryOp::LessEqual;
-      else if (t == ">")
-        op = BinaryOp::Greater;
-      else if (t == ">=")
-        op = BinaryOp::GreaterEqual;
-      else
-        break;
-      if (!binaryRest(op, &Parser::concatenation))
+    for (;;) {
+      const LevelOperator *found = nullptr;
+      for (const LevelOperator &o : operators)
+        if (!found && isOperator(o.text))
+          found = &o;
+      if (!found)
+        return true;
+      if (!binaryRest(found->op, next))
         return false;
     }
-    return true;
+  }
+
+  bool comparison() {
+    return binaryLevel({{"=", BinaryOp::Equal},
+                        {"<>", BinaryOp::NotEqual},
+                        {"<", BinaryOp::Less},
+                        {"<=", BinaryOp::LessEqual},
+                        {">", BinaryOp::Greater},
+                        {">=", BinaryOp::GreaterEqual}},
+                       &Parser::concatenation);
   }
 
   bool binaryRest(BinaryOp op, bool (Parser::*next)()) {
@@ -485,55 +491,17 @@ private:
     return true;
   }
 
-  bool concatenation() {
-    if (!additive())
-      return false;
-    while (isOperator("&"))
-      if (!binaryRest(BinaryOp::Concat, &Parser::additive))
-        return false;
-    return true;
-  }
+  bool concatenation() { return binaryLevel({{"&", BinaryOp::Concat}}, &Parser::additive); }
 
   bool additive() {
-    if (!multiplicative())
-      return false;
-    for (;;) {
-      if (isOperator("+")) {
-        if (!binaryRest(BinaryOp::Add, &Parser::multiplicative))
-          return false;
-      } else if (isOperator("-")) {
-        if (!binaryRest(BinaryOp::Subtract, &Parser::multiplicative))
-          return false;
-      } else {
-        return true;
-      }
-    }
+    return binaryLevel({{"+", BinaryOp::Add}, {"-", BinaryOp::Subtract}}, &Parser::multiplicative);
   }
 
   bool multiplicative() {
-    if (!power())
-      return false;
-    for (;;) {
-      if (isOperator("*")) {
-        if (!binaryRest(BinaryOp::Multiply, &Parser::power))
-          return false;
-      } else if (isOperator("/")) {
-        if (!binaryRest(BinaryOp::Divide, &Parser::power))
-          return false;
-      } else {
-        return true;
-      }
-    }
+    return binaryLevel({{"*", BinaryOp::Multiply}, {"/", BinaryOp::Divide}}, &Parser::power);
   }
 
-  bool power() {
-    if (!postfix())
-      return false;
-    while (isOperator("^"))
-      if (!binaryRest(BinaryOp::Power, &Parser::postfix))
-        return false;
-    return true;
-  }
+  bool power() { return binaryLevel({{"^", BinaryOp::Power}}, &Parser::postfix); }
 
   bool postfix() {
     if (!prefix())

@@ -1,7 +1,8 @@
 #include "engine/components/spreadsheet/formulas/formula_value.h"
 
 #include <array>
-#include <cctype>
+
+#include "cipher/case_folding.h"
 
 namespace brevant {
 
@@ -16,16 +17,9 @@ constexpr std::array<std::string_view, 10> kErrorTexts = {
 std::string_view errorText(FormulaError error) { return kErrorTexts[static_cast<size_t>(error)]; }
 
 std::optional<FormulaError> parseErrorText(std::string_view text) {
-  for (size_t i = 0; i < kErrorTexts.size(); ++i) {
-    std::string_view known = kErrorTexts[i];
-    if (known.size() != text.size())
-      continue;
-    bool same = true;
-    for (size_t k = 0; k < known.size() && same; ++k)
-      same = std::toupper(static_cast<unsigned char>(text[k])) == known[k];
-    if (same)
+  for (size_t i = 0; i < kErrorTexts.size(); ++i)
+    if (equalsIgnoringCase(text, kErrorTexts[i]))
       return static_cast<FormulaError>(i);
-  }
   return std::nullopt;
 }
 

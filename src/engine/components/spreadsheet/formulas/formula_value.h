@@ -70,6 +70,21 @@ struct ScalarArray {
   bool operator==(const ScalarArray &) const = default;
 };
 
+// An array of rows x columns with room for its values, to be filled row by row.
+inline ScalarArray arrayOfSize(int32_t rows, int32_t columns) {
+  ScalarArray out{rows, columns, {}};
+  out.values.reserve(static_cast<size_t>(rows) * static_cast<size_t>(columns));
+  return out;
+}
+
+// The element of `a` at (row, column) of a larger result: a one-row or one-column array
+// repeats along the result; nullptr past a smaller array (where the result holds #N/A).
+inline const Scalar *stretchedAt(const ScalarArray &a, int32_t row, int32_t column) {
+  int32_t r = a.rows == 1 ? 0 : row;
+  int32_t c = a.columns == 1 ? 0 : column;
+  return r < a.rows && c < a.columns ? &a.at(r, c) : nullptr;
+}
+
 using FormulaValue =
     std::variant<Blank, double, std::string, bool, FormulaError, CellReference, ScalarArray>;
 

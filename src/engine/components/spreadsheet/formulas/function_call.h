@@ -61,20 +61,25 @@ public:
 
 class FunctionCall {
 public:
+  // `arrayContext`: the call is computed as an array (an array formula, or an argument that
+  // takes an array such as SUMPRODUCT's), so a function of single values given an array or a
+  // range computes one result per element.
   FunctionCall(FormulaContext &context, std::span<const FormulaValue> arguments,
-               std::span<const bool> omitted)
-      : context_(context), arguments_(arguments), omitted_(omitted) {}
+               std::span<const bool> omitted, bool arrayContext = false)
+      : context_(context), arguments_(arguments), omitted_(omitted), arrayContext_(arrayContext) {}
 
   FormulaContext &context() const { return context_; }
   size_t size() const { return arguments_.size(); }
   const FormulaValue &argument(size_t index) const { return arguments_[index]; }
   // True for an argument left empty ("=ROUND(A1,)"): such an argument is a Blank.
   bool omitted(size_t index) const { return omitted_[index]; }
+  bool arrayContext() const { return arrayContext_; }
 
 private:
   FormulaContext &context_;
   std::span<const FormulaValue> arguments_;
   std::span<const bool> omitted_;
+  bool arrayContext_ = false;
 };
 
 struct FunctionSpec {

@@ -264,30 +264,23 @@ bool shiftRef(Ref &r, const SheetShift &shift) {
   int32_t single;
   Extent e;
   bool cellRef = r.kind == RefKind::Cell;
-  if (!shift.columns) {
-    if (r.kind == RefKind::Columns)
-      return false;
-    e.alongFirst = &r.a.row;
-    e.alongLast = cellRef ? &r.a.row : &r.b.row;
-    if (r.kind == RefKind::Rows) {
-      e.acrossFirst = 1;
-      e.acrossLast = kMaxColumns;
-    } else {
-      e.acrossFirst = std::min(r.a.column, cellRef ? r.a.column : r.b.column);
-      e.acrossLast = std::max(r.a.column, cellRef ? r.a.column : r.b.column);
-    }
+  // Rows move along a row shift, columns along a column shift; whole lines across the axis
+  // (columns for a row shift) do not move.
+  int32_t RefPart::*along = shift.columns ? &RefPart::column : &RefPart::row;
+  int32_t RefPart::*across = shift.columns ? &RefPart::row : &RefPart::column;
+  RefKind wholeAlong = shift.columns ? RefKind::Columns : RefKind::Rows;
+  RefKind wholeAcross = shift.columns ? RefKind::Rows : RefKind::Columns;
+  if (r.kind == wholeAcross)
+    return false;
+  RefPart &last = cellRef ? r.a : r.b;
+  e.alongFirst = &(r.a.*along);
+  e.alongLast = &(last.*along);
+  if (r.kind == wholeAlong) {
+    e.acrossFirst = 1;
+    e.acrossLast = shift.columns ? kMaxRows : kMaxColumns;
   } else {
-    if (r.kind == RefKind::Rows)
-      return false;
-    e.alongFirst = &r.a.column;
-    e.alongLast = cellRef ? &r.a.column : &r.b.column;
-    if (r.kind == RefKind::Columns) {
-      e.acrossFirst = 1;
-      e.acrossLast = kMaxRows;
-    } else {
-      e.acrossFirst = std::min(r.a.row, cellRef ? r.a.row : r.b.row);
-      e.acrossLast = std::max(r.a.row, cellRef ? r.a.row : r.b.row);
-    }
+    e.acrossFirst = std::min(r.a.*across, last.*across);
+    e.acrossLast = std::max(r.a.*across, last.*across);
   }
   if (e.acrossFirst < shift.bandFirst || e.acrossLast > shift.bandLast)
     return false;

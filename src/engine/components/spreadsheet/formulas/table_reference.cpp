@@ -1,6 +1,6 @@
 #include "engine/components/spreadsheet/formulas/table_reference.h"
 
-#include "engine/components/spreadsheet/formulas/value_coercion.h"
+#include "cipher/case_folding.h"
 
 namespace brevant {
 
@@ -48,7 +48,7 @@ std::vector<std::string> items(std::string_view spec) {
 
 std::optional<int32_t> columnIndex(const TableLayout &t, std::string_view name) {
   for (size_t i = 0; i < t.columns.size(); ++i)
-    if (compareTextNoCase(t.columns[i], name) == 0)
+    if (equalsIgnoringCase(t.columns[i], name))
       return t.ref.firstColumn + static_cast<int32_t>(i);
   return std::nullopt;
 }
@@ -80,15 +80,15 @@ std::optional<CellRect> resolveTableReference(const TableLayout &table, std::str
       continue;
     }
     if (!item.empty() && item[0] == '#') {
-      if (compareTextNoCase(item, "#All") == 0)
+      if (equalsIgnoringCase(item, "#All"))
         rows(all.firstRow, all.lastRow);
-      else if (compareTextNoCase(item, "#Data") == 0)
+      else if (equalsIgnoringCase(item, "#Data"))
         rows(dataFirst, dataLast);
-      else if (compareTextNoCase(item, "#Headers") == 0)
+      else if (equalsIgnoringCase(item, "#Headers"))
         rows(all.firstRow, dataFirst - 1);
-      else if (compareTextNoCase(item, "#Totals") == 0)
+      else if (equalsIgnoringCase(item, "#Totals"))
         rows(dataLast + 1, all.lastRow);
-      else if (compareTextNoCase(item, "#This Row") == 0) {
+      else if (equalsIgnoringCase(item, "#This Row")) {
         if (hostRow < dataFirst || hostRow > dataLast)
           return std::nullopt;
         rows(hostRow, hostRow);

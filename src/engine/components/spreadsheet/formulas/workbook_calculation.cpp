@@ -17,7 +17,6 @@
 #include "engine/components/spreadsheet/formulas/function_call.h"
 #include "engine/components/spreadsheet/formulas/reference_shifter.h"
 #include "engine/components/spreadsheet/formulas/table_reference.h"
-#include "engine/components/spreadsheet/formulas/value_coercion.h"
 #include "engine/components/spreadsheet/structure/sheet_features.h"
 #include "engine/components/spreadsheet/workbook.h"
 
@@ -332,13 +331,8 @@ private:
   }
 
   static Scalar arrayElement(const ScalarArray &a, int32_t row, int32_t column) {
-    if (a.rows == 1)
-      row = 0;
-    if (a.columns == 1)
-      column = 0;
-    if (row >= a.rows || column >= a.columns)
-      return FormulaError::NA;
-    return a.at(row, column);
+    const Scalar *element = stretchedAt(a, row, column);
+    return element ? *element : Scalar(FormulaError::NA);
   }
 
   static void storeResult(Formula &f, Scalar v) {
@@ -556,7 +550,7 @@ private:
     }
     try {
       return spec.compute(
-          FunctionCall(*this, args, std::span<const bool>(omitted.get(), n.operandCount)));
+          FunctionCall(*this, args, std::span<const bool>(omitted.get(), n.operandCount), arrays));
     } catch (const std::exception &) {
       return FormulaError::Value;
     }

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/components/spreadsheet/cells/number_format.h"
 #include "engine/components/spreadsheet/formulas/fake_formula_context.h"
+#include "engine/components/spreadsheet/formulas/formula_operators.h"
 #include "engine/components/spreadsheet/formulas/formula_test_values.h"
 #include "engine/components/spreadsheet/formulas/functions/value_text.h"
 
@@ -95,6 +97,45 @@ TEST(ValueText, WritesNumbersWithFifteenSignificantDigits) {
   EXPECT_EQ(numberToText(1234567890123456.0), "1.23456789012346E+15");
   EXPECT_EQ(numberToText(1.5e-10), "1.5E-10");
   EXPECT_EQ(numberToText(0.000000001), "0.000000001");
+}
+
+// The operators and the functions read and write numbers in text through one parser and one
+// writer: what VALUE takes, "+" takes, and "&" writes what a text function writes.
+TEST(ValueText, OperatorsReadAndWriteNumbersAsFunctionsDo) {
+  FakeFormulaContext cx;
+  auto plus = [](Scalar a, Scalar b) { return applyBinary(BinaryOp::Add, a, b, false); };
+  EXPECT_EQ(plus(std::string(" 1,234.5 "), 1.0), Scalar(1235.5));
+  EXPECT_EQ(plus(std::string("15-Mar-2024"), 0.0), Scalar(45366.0));
+  EXPECT_EQ(plus(std::string("March 15, 2024"), 0.0), Scalar(45366.0));
+  EXPECT_EQ(plus(std::string("(3)"), 0.0), Scalar(-3.0));
+  // Thousands separators only in groups of three, as VALUE has them.
+  EXPECT_EQ(plus(std::string("1,23"), 1.0), Scalar(FormulaError::Value));
+  EXPECT_TRUE(isError(call(cx, "VALUE", {std::string("1,23")}), FormulaError::Value));
+  // "&" keeps 15 significant digits, as a cell's General format does not.
+  EXPECT_EQ(
+      applyBinary(BinaryOp::Concat, Scalar(std::string("x")), Scalar(1234567890123456.0), false),
+      Scalar(std::string("x1.23456789012346E+15")));
+  EXPECT_EQ(formatGeneral(1234567890123456.0), "1.23457E+15");
+  EXPECT_TRUE(isText(call(cx, "CONCATENATE", {std::string("x"), 1234567890123456.0}),
+                     "x1.23456789012346E+15"));
+}
+
+// Texts compare without regard to case by one rule: the operators, lookups, criteria and the
+// registry all fold letters beyond Latin-1 ("Ā" and "ā") the same way; LOWER and UPPER still
+// change only the letters they map, and leave a final sigma as it is.
+TEST(ValueText, OneCaseFoldingRuleForComparisons) {
+  FakeFormulaContext cx;
+  const std::string upper = "\xC4\x80x"; // Āx
+  const std::string lower = "\xC4\x81X"; // āX
+  EXPECT_EQ(applyBinary(BinaryOp::Equal, Scalar(upper), Scalar(lower), false), Scalar(true));
+  EXPECT_TRUE(isNumber(call(cx, "MATCH", {lower, array(1, 2, {std::string("b"), upper}), 0.0}), 2));
+  EXPECT_TRUE(isNumber(call(cx, "SEARCH", {lower, "a" + upper}), 2));
+  EXPECT_TRUE(isBool(call(cx, "EXACT", {upper, lower}), false));
+  EXPECT_TRUE(isNumber(call(cx, "DATEDIF", {1.0, 400.0, std::string("Y")}), 1));
+  EXPECT_TRUE(isText(call(cx, "LOWER", {std::string("\xCE\xA3\xCF\x82")}), "\xCF\x83\xCF\x82"));
+  EXPECT_TRUE(isText(call(cx, "UPPER", {std::string("\xCF\x83")}), "\xCE\xA3"));
+  EXPECT_EQ(findFunction("_XLFN.Stdev.S"), findFunction("STDEV.S"));
+  EXPECT_EQ(parseErrorText("#n/a"), FormulaError::NA);
 }
 
 } // namespace

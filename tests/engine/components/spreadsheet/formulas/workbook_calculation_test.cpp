@@ -197,6 +197,48 @@ TEST_F(WorkbookCalculation, ArrayFormulasSpreadOverTheirRange) {
   EXPECT_EQ(std::get<double>(result("C1")), 91);
 }
 
+// A function of single values given a range or an array where an array is wanted (an array
+// formula, SUMPRODUCT's arguments) gives one result per element; elsewhere it takes the cell in
+// its own row, as before.
+TEST_F(WorkbookCalculation, FunctionsOfSingleValuesApplyElementByElementInArrayContexts) {
+  Worksheet &ws = sheet("First");
+  value("A1", std::string("a"));
+  value("A2", std::string("bb"));
+  value("A3", std::string("ccc"));
+  value("B1", -1.5);
+  value("B2", 0.0);
+  value("B3", 4.0);
+  formula("C1", "SUMPRODUCT(LEN(A1:A3))");
+  formula("C2", "SUMPRODUCT(ABS(B1:B3))");
+  formula("C3", "SUMPRODUCT(IF(B1:B3>0,B1:B3,10))");
+  formula("C4", "SUMPRODUCT(IFERROR(1/B1:B3,100))");
+  formula("C5", "SUMPRODUCT(--ISNUMBER(A1:B3))");
+  formula("C6", "SUMPRODUCT(ROUND(B1:B3,{0,1}))"); // a column against a row: 3 x 2
+  formula("C7", "SUMPRODUCT(LEN(A1:A3)*(B1:B3<1))");
+  formula("C8", "SUMPRODUCT(--(MID(\"abcdef\",{1,3,5},2)=\"cd\"))");
+  formula("D2", "LEN(A1:A3)");                  // not an array context: the cell in its own row
+  ws.writeFormula(1, 5, "=MOD({5,6,7},{4,4})"); // E1:G1 and one more: #N/A past the shorter
+  ws.cells().formula(ws.cells().find(1, 5)->index).attributes = " t=\"array\" ref=\"E1:H1\"";
+  ws.writeFormula(2, 5, "=UPPER(A1:A3)");
+  ws.cells().formula(ws.cells().find(2, 5)->index).attributes = " t=\"array\" ref=\"E2:E4\"";
+  EXPECT_EQ(calculate().uncomputed, 0u);
+  EXPECT_EQ(std::get<double>(result("C1")), 6);
+  EXPECT_EQ(std::get<double>(result("C2")), 5.5);
+  EXPECT_EQ(std::get<double>(result("C3")), 24);
+  EXPECT_NEAR(std::get<double>(result("C4")), -2.0 / 3 + 100 + 0.25, 1e-12);
+  EXPECT_EQ(std::get<double>(result("C5")), 3);
+  EXPECT_EQ(std::get<double>(result("C6")), (-2 + 0 + 4) + (-1.5 + 0 + 4));
+  EXPECT_EQ(std::get<double>(result("C7")), 3);
+  EXPECT_EQ(std::get<double>(result("C8")), 1);
+  EXPECT_EQ(std::get<double>(result("D2")), 2);
+  EXPECT_EQ(std::get<double>(result("E1")), 1);
+  EXPECT_EQ(std::get<double>(result("F1")), 2);
+  EXPECT_EQ(std::get<std::string>(result("G1")), "#N/A");
+  EXPECT_EQ(std::get<std::string>(result("H1")), "#N/A");
+  EXPECT_EQ(std::get<std::string>(result("E2")), "A");
+  EXPECT_EQ(std::get<std::string>(result("E4")), "CCC");
+}
+
 TEST_F(WorkbookCalculation, DefinedNamesHoldConstantsReferencesAndFormulas) {
   book->xml().addDefinedName("ReportMonth").text().set("\"June\"");
   book->xml().addDefinedName("Rate").text().set("=0.5");

@@ -4,16 +4,9 @@
 #include <cmath>
 #include <map>
 
+#include "engine/components/spreadsheet/formulas/functions/argument_values.h"
+
 namespace brevant::formulas {
-namespace {
-
-FormulaValue finite(double v) {
-  if (!std::isfinite(v))
-    return FormulaError::Num;
-  return v;
-}
-
-} // namespace
 
 FormulaValue averageOf(const std::vector<double> &numbers) {
   if (numbers.empty())
@@ -21,7 +14,7 @@ FormulaValue averageOf(const std::vector<double> &numbers) {
   double total = 0;
   for (double v : numbers)
     total += v;
-  return finite(total / static_cast<double>(numbers.size()));
+  return numberResult(total / static_cast<double>(numbers.size()));
 }
 
 FormulaValue minOf(const std::vector<double> &numbers) {
@@ -40,7 +33,7 @@ FormulaValue sumOf(const std::vector<double> &numbers) {
   double total = 0;
   for (double v : numbers)
     total += v;
-  return finite(total);
+  return numberResult(total);
 }
 
 FormulaValue productOf(const std::vector<double> &numbers) {
@@ -49,7 +42,7 @@ FormulaValue productOf(const std::vector<double> &numbers) {
   double total = 1;
   for (double v : numbers)
     total *= v;
-  return finite(total);
+  return numberResult(total);
 }
 
 FormulaValue varianceOf(const std::vector<double> &numbers, bool sample) {
@@ -63,7 +56,7 @@ FormulaValue varianceOf(const std::vector<double> &numbers, bool sample) {
   double squares = 0;
   for (double v : numbers)
     squares += (v - mean) * (v - mean);
-  return finite(squares / static_cast<double>(sample ? n - 1 : n));
+  return numberResult(squares / static_cast<double>(sample ? n - 1 : n));
 }
 
 FormulaValue deviationOf(const std::vector<double> &numbers, bool sample) {
@@ -80,7 +73,7 @@ FormulaValue medianOf(std::vector<double> numbers) {
   std::sort(numbers.begin(), numbers.end());
   if (n % 2 == 1)
     return numbers[n / 2];
-  return finite((numbers[n / 2 - 1] + numbers[n / 2]) / 2);
+  return numberResult((numbers[n / 2 - 1] + numbers[n / 2]) / 2);
 }
 
 FormulaValue largestOf(std::vector<double> numbers, double k, bool largest) {

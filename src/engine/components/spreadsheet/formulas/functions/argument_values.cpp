@@ -1,6 +1,7 @@
 #include "engine/components/spreadsheet/formulas/functions/argument_values.h"
 
 #include <cmath>
+#include <memory>
 
 #include "engine/components/spreadsheet/formulas/functions/value_text.h"
 
@@ -37,6 +38,71 @@ Scalar intersect(FormulaContext &context, const CellReference &ref) {
 }
 
 } // namespace
+
+std::optional<FormulaValue> elementwise(const FunctionCall &call, uint32_t oneValue,
+                                        FormulaValue (*compute)(const FunctionCall &)) {
+  auto several = [&](size_t i) {
+    if (i >= 32 || !(oneValue & (1u << i)))
+      return false;
+    const FormulaValue &v = call.argument(i);
+    if (const auto *ref = std::get_if<CellReference>(&v))
+      return cellCount(*ref) > 1;
+    const auto *array = std::get_if<ScalarArray>(&v);
+    return array && array->values.size() > 1;
+  };
+  // The usual call (single values only) costs this loop and nothing more.
+  size_t first = 0;
+  while (first < call.size() && !several(first))
+    ++first;
+  if (first == call.size())
+    return std::nullopt;
+  FormulaContext &context = call.context();
+  std::vector<FormulaValue> arguments(call.size());
+  std::vector<size_t> spread; // the arguments read element by element
+  int32_t rows = 1;
+  int32_t columns = 1;
+  for (size_t i = 0; i < call.size(); ++i) {
+    const FormulaValue &v = call.argument(i);
+    if (i >= first && several(i)) {
+      auto array = toArray(context, v);
+      if (!array.ok())
+        return std::nullopt;
+      rows = std::max(rows, array->rows);
+      columns = std::max(columns, array->columns);
+      arguments[i] = std::move(*array);
+      spread.push_back(i);
+    } else {
+      arguments[i] = v;
+    }
+  }
+  if (spread.empty())
+    return std::nullopt;
+  std::vector<ScalarArray> arrays;
+  arrays.reserve(spread.size());
+  for (size_t i : spread)
+    arrays.push_back(std::move(std::get<ScalarArray>(arguments[i])));
+  std::unique_ptr<bool[]> omitted(new bool[call.size() + 1]);
+  for (size_t i = 0; i < call.size(); ++i)
+    omitted[i] = call.omitted(i);
+  ScalarArray out = arrayOfSize(rows, columns);
+  for (int32_t r = 0; r < rows; ++r)
+    for (int32_t c = 0; c < columns; ++c) {
+      bool inside = true;
+      for (size_t k = 0; k < spread.size() && inside; ++k) {
+        const Scalar *element = stretchedAt(arrays[k], r, c);
+        inside = element != nullptr;
+        if (inside)
+          arguments[spread[k]] = fromScalar(*element);
+      }
+      if (!inside) {
+        out.values.emplace_back(FormulaError::NA);
+        continue;
+      }
+      FunctionCall element(context, arguments, std::span<const bool>(omitted.get(), call.size()));
+      out.values.push_back(toScalar(context, compute(element)));
+    }
+  return out;
+}
 
 Scalar toScalar(FormulaContext &context, const FormulaValue &value) {
   return std::visit(
@@ -107,10 +173,7 @@ Or<double> numberArgument(const FunctionCall &call, size_t index) {
 }
 
 Or<double> integerArgument(const FunctionCall &call, size_t index) {
-  auto v = numberArgument(call, index);
-  if (!v.ok())
-    return v;
-  return std::trunc(*v);
+  return integerOr<0.0>(call, index);
 }
 
 Or<std::string> textArgument(const FunctionCall &call, size_t index) {
@@ -119,6 +182,14 @@ Or<std::string> textArgument(const FunctionCall &call, size_t index) {
 
 Or<bool> booleanArgument(const FunctionCall &call, size_t index) {
   return toBoolean(scalarArgument(call, index));
+}
+
+Or<const CellReference *> referenceArgument(const FunctionCall &call, size_t index) {
+  const auto *ref =
+      index < call.size() ? std::get_if<CellReference>(&call.argument(index)) : nullptr;
+  if (!ref)
+    return FormulaError::Value;
+  return ref;
 }
 
 Or<double> numberArgumentOr(const FunctionCall &call, size_t index, double fallback) {
@@ -155,11 +226,11 @@ void forEachValue(FormulaContext &context, const FormulaValue &value, const Valu
   visit(toScalar(context, value), Origin::Direct);
 }
 
-Or<std::vector<double>> collectNumbers(const FunctionCall &call, size_t first) {
+Or<std::vector<double>> collectNumbers(const FunctionCall &call, size_t first, size_t last) {
   std::vector<double> numbers;
   std::optional<FormulaError> error;
   bool date1904 = call.context().date1904();
-  for (size_t i = first; i < call.size() && !error; ++i) {
+  for (size_t i = first; i < call.size() && i <= last && !error; ++i) {
     forEachValue(call.context(), call.argument(i), [&](const Scalar &v, Origin origin) {
       if (const auto *e = std::get_if<FormulaError>(&v)) {
         error = *e;

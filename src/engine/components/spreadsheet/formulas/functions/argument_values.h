@@ -7,9 +7,14 @@
 // an argument ("3", TRUE) is converted, while texts and booleans inside a reference or an
 // array are skipped by the aggregating functions (SUM, AVERAGE, ...).
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -54,15 +59,110 @@ Or<bool> booleanArgument(const FunctionCall &call, size_t index);
 Or<double> numberArgumentOr(const FunctionCall &call, size_t index, double fallback);
 Or<bool> booleanArgumentOr(const FunctionCall &call, size_t index, bool fallback);
 
+// A reference argument; #VALUE! for any other value.
+Or<const CellReference *> referenceArgument(const FunctionCall &call, size_t index);
+
+// Readers of an optional trailing argument with a fixed fallback, for withArguments.
+template <double Fallback> Or<double> numberOr(const FunctionCall &call, size_t index) {
+  return numberArgumentOr(call, index, Fallback);
+}
+// Truncated toward zero, like integerArgument (a type, a mode, a count of digits).
+template <double Fallback> Or<double> integerOr(const FunctionCall &call, size_t index) {
+  auto v = numberArgumentOr(call, index, Fallback);
+  if (!v.ok())
+    return v;
+  return std::trunc(*v);
+}
+template <bool Fallback> Or<bool> booleanOr(const FunctionCall &call, size_t index) {
+  return booleanArgumentOr(call, index, Fallback);
+}
+
+// The first error among values read in argument order, if any.
+template <class... T> std::optional<FormulaError> firstError(const Or<T> &...values) {
+  std::optional<FormulaError> error;
+  ((error || values.ok() ? void() : void(error = values.error())), ...);
+  return error;
+}
+
+// Single values: the arguments a function applies element by element over arrays.
+template <class T> struct TakesOneValue : std::false_type {};
+template <> struct TakesOneValue<Or<double>> : std::true_type {};
+template <> struct TakesOneValue<Or<std::string>> : std::true_type {};
+template <> struct TakesOneValue<Or<bool>> : std::true_type {};
+template <> struct TakesOneValue<Or<size_t>> : std::true_type {};
+template <> struct TakesOneValue<Or<Scalar>> : std::true_type {};
+template <> struct TakesOneValue<Or<const FormulaValue *>> : std::true_type {};
+
+// In an array context, `compute` once per element when an argument of `oneValue` (bit i for
+// argument i) is an array or a range of several cells: the arrays stretch as the operators'
+// do (one row or column over the other's size; past a smaller one, #N/A). nullopt when no
+// such argument is an array, or outside an array context.
+std::optional<FormulaValue> elementwise(const FunctionCall &call, uint32_t oneValue,
+                                        FormulaValue (*compute)(const FunctionCall &));
+
+// A function whose arguments 0, 1, ... are read by `Read...` (each `Or<T>(call, index)`, such
+// as numberArgument or textArgument): `Compute(call, values...)` (or `Compute(values...)`) runs
+// only when every argument has read, else the first argument's error is the result.
+template <auto Compute, auto... Read> FormulaValue withArguments(const FunctionCall &call) {
+  if (call.arrayContext()) {
+    constexpr uint32_t oneValue = [] {
+      uint32_t bits = 0;
+      uint32_t bit = 1;
+      ((bits |=
+        TakesOneValue<decltype(Read(std::declval<const FunctionCall &>(), 0))>::value ? bit : 0,
+        bit <<= 1),
+       ...);
+      return bits;
+    }();
+    if constexpr (oneValue != 0)
+      if (auto result = elementwise(call, oneValue, &withArguments<Compute, Read...>))
+        return std::move(*result);
+  }
+  return [&]<size_t... I>(std::index_sequence<I...>)->FormulaValue {
+    std::tuple values{Read(call, I)...};
+    if (auto error = firstError(std::get<I>(values)...))
+      return *error;
+    if constexpr (std::is_invocable_v<decltype(Compute), const FunctionCall &,
+                                      decltype(*std::get<I>(values))...>)
+      return Compute(call, *std::get<I>(values)...);
+    else
+      return Compute(*std::get<I>(values)...);
+  }
+  (std::index_sequence_for<decltype(Read)...>{});
+}
+
 // Calls `visit` for every value of an argument: each non-empty cell of a reference, each item
 // of an array, or the scalar itself. `visit` returns false to stop.
 using ValueVisitor = std::function<bool(const Scalar &value, Origin origin)>;
 void forEachValue(FormulaContext &context, const FormulaValue &value, const ValueVisitor &visit);
 
-// The numbers of the arguments from `first` on, as SUM and its kin read them: numbers in
-// references and arrays (texts, booleans and blanks skipped), typed arguments converted. The
-// first error met wins.
-Or<std::vector<double>> collectNumbers(const FunctionCall &call, size_t first = 0);
+// The numbers of the arguments from `first` to `last` (all that follow by default), as SUM and its
+// kin read them: numbers in references and arrays (texts, booleans and blanks skipped), typed
+// arguments converted. The first error met wins.
+Or<std::vector<double>> collectNumbers(const FunctionCall &call, size_t first = 0,
+                                       size_t last = SIZE_MAX);
+
+// The argument as it is (an error too), or `Fallback` when there is none: IF's branches.
+template <bool Fallback> Or<const FormulaValue *> valueOr(const FunctionCall &call, size_t index) {
+  static const FormulaValue fallback = Fallback;
+  return index < call.size() ? &call.argument(index) : &fallback;
+}
+// The single value of an argument, an error too (ISNUMBER, N, ...).
+inline Or<Scalar> scalarValue(const FunctionCall &call, size_t index) {
+  return scalarArgument(call, index);
+}
+// The single value of an argument of any type; an error value is the argument's error.
+inline Or<Scalar> valueArgument(const FunctionCall &call, size_t index) {
+  Scalar v = scalarArgument(call, index);
+  if (const auto *e = std::get_if<FormulaError>(&v))
+    return *e;
+  return v;
+}
+
+// collectNumbers from argument `first` on, as a reader for withArguments.
+inline Or<std::vector<double>> numbersFrom(const FunctionCall &call, size_t first) {
+  return collectNumbers(call, first);
+}
 
 // A rectangle of values: a reference's one area read cell by cell, an array, or a scalar as a
 // 1x1 array. #VALUE! for a reference of several areas or sheets.

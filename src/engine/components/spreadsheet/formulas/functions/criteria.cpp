@@ -1,21 +1,9 @@
 #include "engine/components/spreadsheet/formulas/functions/criteria.h"
 
-#include <array>
-
+#include "cipher/case_folding.h"
 #include "engine/components/spreadsheet/formulas/functions/value_text.h"
 
 namespace brevant::formulas {
-
-std::optional<FormulaError> errorFromText(std::string_view text) {
-  static constexpr std::array<std::string_view, 10> kTexts = {
-      "#null!", "#div/0!", "#value!",       "#ref!",   "#name?",
-      "#num!",  "#n/a",    "#getting_data", "#spill!", "#calc!"};
-  std::string folded = foldCase(text);
-  for (size_t i = 0; i < kTexts.size(); ++i)
-    if (folded == kTexts[i])
-      return static_cast<FormulaError>(i);
-  return std::nullopt;
-}
 
 Criterion::Criterion(const Scalar &criterion, bool date1904) : date1904_(date1904) {
   if (const auto *d = std::get_if<double>(&criterion)) {
@@ -66,13 +54,12 @@ Criterion::Criterion(const Scalar &criterion, bool date1904) : date1904_(date190
     number_ = *n;
     return;
   }
-  std::string folded = foldCase(s);
-  if (folded == "true" || folded == "false") {
+  if (equalsIgnoringCase(s, "true") || equalsIgnoringCase(s, "false")) {
     kind_ = Kind::Boolean;
-    boolean_ = folded == "true";
+    boolean_ = equalsIgnoringCase(s, "true");
     return;
   }
-  if (auto e = errorFromText(s)) {
+  if (auto e = parseErrorText(s)) {
     kind_ = Kind::Error;
     error_ = *e;
     return;

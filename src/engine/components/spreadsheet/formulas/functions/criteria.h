@@ -37,7 +37,4 @@ private:
   bool date1904_ = false;
 };
 
-// The error an error text such as "#N/A" names (any letter case).
-std::optional<FormulaError> errorFromText(std::string_view text);
-
 } // namespace brevant::formulas

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <set>
 
+#include "cipher/case_folding.h"
 #include "engine/components/spreadsheet/formulas/functions/argument_values.h"
 #include "engine/components/spreadsheet/formulas/functions/calendar.h"
 #include "engine/components/spreadsheet/formulas/functions/function_families.h"
@@ -33,34 +34,21 @@ FormulaValue dateResult(double serial, bool date1904) {
   return serial;
 }
 
-FormulaValue date(const FunctionCall &call) {
-  auto y = integerArgument(call, 0);
-  if (!y.ok())
-    return y.error();
-  auto m = integerArgument(call, 1);
-  if (!m.ok())
-    return m.error();
-  auto d = integerArgument(call, 2);
-  if (!d.ok())
-    return d.error();
-  double year = *y;
+FormulaValue date(const FunctionCall &call, double year, double month, double day) {
   bool date1904 = call.context().date1904();
   if (year < 0 || year >= 10000)
     return FormulaError::Num;
   if (year < 1900)
     year += 1900;
-  if (std::fabs(*m) > 1e6 || std::fabs(*d) > 1e8)
+  if (std::fabs(month) > 1e6 || std::fabs(day) > 1e8)
     return FormulaError::Num;
-  return dateResult(serialFromCivil(static_cast<int64_t>(year), static_cast<int64_t>(*m),
-                                    static_cast<int64_t>(*d), date1904),
+  return dateResult(serialFromCivil(static_cast<int64_t>(year), static_cast<int64_t>(month),
+                                    static_cast<int64_t>(day), date1904),
                     date1904);
 }
 
 // DATEVALUE and TIMEVALUE read a text only.
-template <bool DatePart> FormulaValue fromText(const FunctionCall &call) {
-  Scalar v = scalarArgument(call, 0);
-  if (const auto *e = std::get_if<FormulaError>(&v))
-    return *e;
+template <bool DatePart> FormulaValue fromText(const FunctionCall &call, const Scalar &v) {
   const auto *s = std::get_if<std::string>(&v);
   if (!s)
     return FormulaError::Value;
@@ -70,37 +58,24 @@ template <bool DatePart> FormulaValue fromText(const FunctionCall &call) {
   return DatePart ? std::floor(*serial) : *serial - std::floor(*serial);
 }
 
-FormulaValue time(const FunctionCall &call) {
-  double parts[3];
-  for (size_t i = 0; i < 3; ++i) {
-    auto v = integerArgument(call, i);
-    if (!v.ok())
-      return v.error();
-    if (*v > 32767)
-      return FormulaError::Num;
-    parts[i] = *v;
-  }
-  double seconds = parts[0] * 3600 + parts[1] * 60 + parts[2];
+FormulaValue time(double hours, double minutes, double secondsPart) {
+  if (hours > 32767 || minutes > 32767 || secondsPart > 32767)
+    return FormulaError::Num;
+  double seconds = hours * 3600 + minutes * 60 + secondsPart;
   if (seconds < 0)
     return FormulaError::Num;
   return std::fmod(seconds, 86400.0) / 86400.0;
 }
 
 enum class Part { Year, Month, Day };
-template <Part P> FormulaValue datePart(const FunctionCall &call) {
-  auto serial = dateArgument(call, 0);
-  if (!serial.ok())
-    return serial.error();
-  CivilDate d = civilFromSerial(*serial, call.context().date1904());
+template <Part P> FormulaValue datePart(const FunctionCall &call, double serial) {
+  CivilDate d = civilFromSerial(serial, call.context().date1904());
   return static_cast<double>(P == Part::Year ? d.year : P == Part::Month ? d.month : d.day);
 }
 
 // HOUR, MINUTE and SECOND of the time rounded to the second.
-template <int Unit> FormulaValue timePart(const FunctionCall &call) {
-  auto serial = dateArgument(call, 0);
-  if (!serial.ok())
-    return serial.error();
-  double seconds = std::round((*serial - std::floor(*serial)) * 86400.0);
+template <int Unit> FormulaValue timePart(double serial) {
+  double seconds = std::round((serial - std::floor(serial)) * 86400.0);
   if (seconds >= 86400)
     seconds = 0;
   if (Unit == 0)
@@ -132,31 +107,19 @@ std::optional<std::pair<int, int>> weekStart(int type) {
   }
 }
 
-FormulaValue weekday(const FunctionCall &call) {
-  auto serial = dateArgument(call, 0);
-  if (!serial.ok())
-    return serial.error();
-  auto type = numberArgumentOr(call, 1, 1);
-  if (!type.ok())
-    return type.error();
-  auto start = weekStart(static_cast<int>(std::trunc(*type)));
+FormulaValue weekday(const FunctionCall &call, double serial, double type) {
+  auto start = weekStart(static_cast<int>(type));
   if (!start)
     return FormulaError::Num;
-  int w = weekdayOf(*serial, call.context().date1904());
+  int w = weekdayOf(serial, call.context().date1904());
   return static_cast<double>((w - start->first + 7) % 7 + start->second);
 }
 
 // WEEKNUM: the week of the year, week 1 holding 1 January (type 21: the ISO week).
-FormulaValue weeknum(const FunctionCall &call) {
-  auto serial = dateArgument(call, 0);
-  if (!serial.ok())
-    return serial.error();
-  auto type = numberArgumentOr(call, 1, 1);
-  if (!type.ok())
-    return type.error();
-  int t = static_cast<int>(std::trunc(*type));
+FormulaValue weeknum(const FunctionCall &call, double serial, double type) {
+  int t = static_cast<int>(type);
   bool date1904 = call.context().date1904();
-  double day = std::floor(*serial);
+  double day = std::floor(serial);
   if (t == 21) {
     // ISO: weeks start on Monday; week 1 holds the year's first Thursday.
     int w = (weekdayOf(day, date1904) + 6) % 7; // Monday = 0
@@ -183,16 +146,11 @@ FormulaValue weeknum(const FunctionCall &call) {
 }
 
 // EDATE and EOMONTH: months added, the day kept (clipped to the month) or the month's end.
-template <bool EndOfMonth> FormulaValue addMonths(const FunctionCall &call) {
-  auto serial = dateArgument(call, 0);
-  if (!serial.ok())
-    return serial.error();
-  auto months = integerArgument(call, 1);
-  if (!months.ok())
-    return months.error();
+template <bool EndOfMonth>
+FormulaValue addMonths(const FunctionCall &call, double serial, double months) {
   bool date1904 = call.context().date1904();
-  CivilDate d = civilFromSerial(*serial, date1904);
-  int64_t total = d.year * 12 + (d.month - 1) + static_cast<int64_t>(*months);
+  CivilDate d = civilFromSerial(serial, date1904);
+  int64_t total = d.year * 12 + (d.month - 1) + static_cast<int64_t>(months);
   int64_t year = total >= 0 ? total / 12 : -((11 - total) / 12);
   int month = static_cast<int>(total - year * 12) + 1;
   if (year < 1900 || year > 9999)
@@ -208,25 +166,16 @@ template <bool EndOfMonth> FormulaValue addMonths(const FunctionCall &call) {
 
 // DATEDIF(start, end, unit): whole years "Y", months "M", days "D", and the remainders "MD",
 // "YM", "YD".
-FormulaValue datedif(const FunctionCall &call) {
-  auto start = dateArgument(call, 0);
-  if (!start.ok())
-    return start.error();
-  auto end = dateArgument(call, 1);
-  if (!end.ok())
-    return end.error();
-  auto unit = textArgument(call, 2);
-  if (!unit.ok())
-    return unit.error();
-  double s = std::floor(*start);
-  double e = std::floor(*end);
+FormulaValue datedif(const FunctionCall &call, double start, double end, const std::string &unit) {
+  double s = std::floor(start);
+  double e = std::floor(end);
   if (s > e)
     return FormulaError::Num;
   bool date1904 = call.context().date1904();
   CivilDate a = civilFromSerial(s, date1904);
   CivilDate b = civilFromSerial(e, date1904);
   int64_t months = (b.year - a.year) * 12 + (b.month - a.month) - (b.day < a.day ? 1 : 0);
-  std::string u = foldCase(*unit);
+  std::string u = caseFolded(unit);
   if (u == "d")
     return e - s;
   if (u == "m")
@@ -259,21 +208,12 @@ bool lastDayOfFebruary(const CivilDate &d) {
 
 // YEARFRAC(start, end, [basis]): 0 US 30/360, 1 actual/actual, 2 actual/360, 3 actual/365,
 // 4 European 30/360.
-FormulaValue yearfrac(const FunctionCall &call) {
-  auto start = dateArgument(call, 0);
-  if (!start.ok())
-    return start.error();
-  auto end = dateArgument(call, 1);
-  if (!end.ok())
-    return end.error();
-  auto basisArg = numberArgumentOr(call, 2, 0);
-  if (!basisArg.ok())
-    return basisArg.error();
-  int basis = static_cast<int>(std::trunc(*basisArg));
+FormulaValue yearfrac(const FunctionCall &call, double start, double end, double basisNumber) {
+  int basis = static_cast<int>(basisNumber);
   if (basis < 0 || basis > 4)
     return FormulaError::Num;
-  double s = std::floor(*start);
-  double e = std::floor(*end);
+  double s = std::floor(start);
+  double e = std::floor(end);
   if (s > e)
     std::swap(s, e);
   bool date1904 = call.context().date1904();
@@ -366,19 +306,11 @@ bool weekend(double serial, bool date1904) {
 
 // Working days (Monday to Friday, not a holiday) from start to end, both counted; negative
 // when the end comes first.
-FormulaValue networkdays(const FunctionCall &call) {
-  auto start = dateArgument(call, 0);
-  if (!start.ok())
-    return start.error();
-  auto end = dateArgument(call, 1);
-  if (!end.ok())
-    return end.error();
-  auto off = holidays(call, 2);
-  if (!off.ok())
-    return off.error();
+FormulaValue networkdays(const FunctionCall &call, double start, double end,
+                         const std::set<double> &off) {
   bool date1904 = call.context().date1904();
-  double s = std::floor(*start);
-  double e = std::floor(*end);
+  double s = std::floor(start);
+  double e = std::floor(end);
   double sign = 1;
   if (s > e) {
     std::swap(s, e);
@@ -391,33 +323,25 @@ FormulaValue networkdays(const FunctionCall &call) {
   for (double d = s + weeks * 7; d <= e; ++d)
     if (!weekend(d, date1904))
       ++count;
-  for (double h : *off)
+  for (double h : off)
     if (h >= s && h <= e && !weekend(h, date1904))
       --count;
   return sign * count;
 }
 
-FormulaValue workday(const FunctionCall &call) {
-  auto start = dateArgument(call, 0);
-  if (!start.ok())
-    return start.error();
-  auto daysArg = integerArgument(call, 1);
-  if (!daysArg.ok())
-    return daysArg.error();
-  auto off = holidays(call, 2);
-  if (!off.ok())
-    return off.error();
+FormulaValue workday(const FunctionCall &call, double start, double days,
+                     const std::set<double> &off) {
   bool date1904 = call.context().date1904();
-  double d = std::floor(*start);
-  double remaining = std::fabs(*daysArg);
+  double d = std::floor(start);
+  double remaining = std::fabs(days);
   if (remaining > 1e7)
     return FormulaError::Num;
-  double step = *daysArg < 0 ? -1 : 1;
+  double step = days < 0 ? -1 : 1;
   while (remaining > 0) {
     d += step;
     if (d < 0 || d > maxSerial(date1904))
       return FormulaError::Num;
-    if (!weekend(d, date1904) && !off->count(d))
+    if (!weekend(d, date1904) && !off.count(d))
       --remaining;
   }
   return d;
@@ -427,24 +351,24 @@ FormulaValue today(const FunctionCall &call) { return std::floor(call.context().
 FormulaValue now(const FunctionCall &call) { return call.context().now(); }
 
 constexpr FunctionSpec kFunctions[] = {
-    {"DATE", 3, 3, date},
-    {"DATEVALUE", 1, 1, fromText<true>},
-    {"TIMEVALUE", 1, 1, fromText<false>},
-    {"TIME", 3, 3, time},
-    {"YEAR", 1, 1, datePart<Part::Year>},
-    {"MONTH", 1, 1, datePart<Part::Month>},
-    {"DAY", 1, 1, datePart<Part::Day>},
-    {"HOUR", 1, 1, timePart<0>},
-    {"MINUTE", 1, 1, timePart<1>},
-    {"SECOND", 1, 1, timePart<2>},
-    {"WEEKDAY", 1, 2, weekday},
-    {"WEEKNUM", 1, 2, weeknum},
-    {"EOMONTH", 2, 2, addMonths<true>},
-    {"EDATE", 2, 2, addMonths<false>},
-    {"DATEDIF", 3, 3, datedif},
-    {"YEARFRAC", 2, 3, yearfrac},
-    {"NETWORKDAYS", 2, 3, networkdays},
-    {"WORKDAY", 2, 3, workday},
+    {"DATE", 3, 3, withArguments<date, integerArgument, integerArgument, integerArgument>},
+    {"DATEVALUE", 1, 1, withArguments<fromText<true>, valueArgument>},
+    {"TIMEVALUE", 1, 1, withArguments<fromText<false>, valueArgument>},
+    {"TIME", 3, 3, withArguments<time, integerArgument, integerArgument, integerArgument>},
+    {"YEAR", 1, 1, withArguments<datePart<Part::Year>, dateArgument>},
+    {"MONTH", 1, 1, withArguments<datePart<Part::Month>, dateArgument>},
+    {"DAY", 1, 1, withArguments<datePart<Part::Day>, dateArgument>},
+    {"HOUR", 1, 1, withArguments<timePart<0>, dateArgument>},
+    {"MINUTE", 1, 1, withArguments<timePart<1>, dateArgument>},
+    {"SECOND", 1, 1, withArguments<timePart<2>, dateArgument>},
+    {"WEEKDAY", 1, 2, withArguments<weekday, dateArgument, integerOr<1.0>>},
+    {"WEEKNUM", 1, 2, withArguments<weeknum, dateArgument, integerOr<1.0>>},
+    {"EOMONTH", 2, 2, withArguments<addMonths<true>, dateArgument, integerArgument>},
+    {"EDATE", 2, 2, withArguments<addMonths<false>, dateArgument, integerArgument>},
+    {"DATEDIF", 3, 3, withArguments<datedif, dateArgument, dateArgument, textArgument>},
+    {"YEARFRAC", 2, 3, withArguments<yearfrac, dateArgument, dateArgument, integerOr<0.0>>},
+    {"NETWORKDAYS", 2, 3, withArguments<networkdays, dateArgument, dateArgument, holidays>},
+    {"WORKDAY", 2, 3, withArguments<workday, dateArgument, integerArgument, holidays>},
     {"TODAY", 0, 0, today, 0, true},
     {"NOW", 0, 0, now, 0, true},
 };

@@ -6,13 +6,14 @@
 namespace brevant::formulas {
 namespace {
 
-template <bool (*Test)(const Scalar &)> FormulaValue isFunction(const FunctionCall &call) {
-  return Test(scalarArgument(call, 0));
+template <bool (*Test)(const Scalar &)> FormulaValue isFunction(const Scalar &value) {
+  return Test(value);
 }
 
 bool blank(const Scalar &v) { return std::holds_alternative<Blank>(v); }
 bool number(const Scalar &v) { return std::holds_alternative<double>(v); }
 bool text(const Scalar &v) { return std::holds_alternative<std::string>(v); }
+bool notText(const Scalar &v) { return !text(v); }
 bool logical(const Scalar &v) { return std::holds_alternative<bool>(v); }
 bool anyError(const Scalar &v) { return isError(v); }
 bool errorButNA(const Scalar &v) {
@@ -32,8 +33,7 @@ FormulaValue isBlank(const FunctionCall &call) {
 }
 
 // N: a number as it is, TRUE as 1, anything else 0; errors pass through.
-FormulaValue n(const FunctionCall &call) {
-  Scalar v = scalarArgument(call, 0);
+FormulaValue n(const Scalar &v) {
   if (const auto *d = std::get_if<double>(&v))
     return *d;
   if (const auto *b = std::get_if<bool>(&v))
@@ -47,15 +47,14 @@ FormulaValue na(const FunctionCall &) { return FormulaError::NA; }
 
 constexpr FunctionSpec kFunctions[] = {
     {"ISBLANK", 1, 1, isBlank},
-    {"ISNUMBER", 1, 1, isFunction<number>},
-    {"ISTEXT", 1, 1, isFunction<text>},
-    {"ISNONTEXT", 1, 1,
-     [](const FunctionCall &c) -> FormulaValue { return !text(scalarArgument(c, 0)); }},
-    {"ISLOGICAL", 1, 1, isFunction<logical>},
-    {"ISERROR", 1, 1, isFunction<anyError>},
-    {"ISERR", 1, 1, isFunction<errorButNA>},
-    {"ISNA", 1, 1, isFunction<notAvailable>},
-    {"N", 1, 1, n},
+    {"ISNUMBER", 1, 1, withArguments<isFunction<number>, scalarValue>},
+    {"ISTEXT", 1, 1, withArguments<isFunction<text>, scalarValue>},
+    {"ISNONTEXT", 1, 1, withArguments<isFunction<notText>, scalarValue>},
+    {"ISLOGICAL", 1, 1, withArguments<isFunction<logical>, scalarValue>},
+    {"ISERROR", 1, 1, withArguments<isFunction<anyError>, scalarValue>},
+    {"ISERR", 1, 1, withArguments<isFunction<errorButNA>, scalarValue>},
+    {"ISNA", 1, 1, withArguments<isFunction<notAvailable>, scalarValue>},
+    {"N", 1, 1, withArguments<n, scalarValue>},
     {"NA", 0, 0, na},
 };
 

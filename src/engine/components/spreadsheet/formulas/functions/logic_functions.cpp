@@ -9,13 +9,8 @@
 namespace brevant::formulas {
 namespace {
 
-FormulaValue ifFunction(const FunctionCall &call) {
-  auto condition = booleanArgument(call, 0);
-  if (!condition.ok())
-    return condition.error();
-  if (*condition)
-    return call.size() > 1 ? call.argument(1) : FormulaValue(true);
-  return call.size() > 2 ? call.argument(2) : FormulaValue(false);
+FormulaValue ifFunction(bool condition, const FormulaValue *yes, const FormulaValue *no) {
+  return condition ? *yes : *no;
 }
 
 FormulaValue ifs(const FunctionCall &call) {
@@ -72,23 +67,19 @@ template <Combine How> FormulaValue combine(const FunctionCall &call) {
     return trues % 2 == 1;
 }
 
-FormulaValue notFunction(const FunctionCall &call) {
-  auto b = booleanArgument(call, 0);
-  if (!b.ok())
-    return b.error();
-  return !*b;
-}
+FormulaValue notFunction(bool b) { return !b; }
 
 // IFERROR and IFNA: the value unless it is an error (#N/A only, for IFNA).
-template <bool OnlyNA> FormulaValue ifError(const FunctionCall &call) {
-  Scalar v = scalarArgument(call, 0);
+template <bool OnlyNA>
+FormulaValue ifError(const FunctionCall &call, const FormulaValue *value,
+                     const FormulaValue *fallback) {
+  Scalar v = toScalar(call.context(), *value);
   if (const auto *e = std::get_if<FormulaError>(&v))
     if (!OnlyNA || *e == FormulaError::NA)
-      return call.argument(1);
-  if (std::holds_alternative<CellReference>(call.argument(0)) ||
-      std::holds_alternative<ScalarArray>(call.argument(0)))
+      return *fallback;
+  if (std::holds_alternative<CellReference>(*value) || std::holds_alternative<ScalarArray>(*value))
     return fromScalar(v);
-  return call.argument(0);
+  return *value;
 }
 
 // SWITCH compares like "=": values of one type, texts in any case; an empty cell is 0, ""
@@ -127,14 +118,14 @@ FormulaValue trueFunction(const FunctionCall &) { return true; }
 FormulaValue falseFunction(const FunctionCall &) { return false; }
 
 constexpr FunctionSpec kFunctions[] = {
-    {"IF", 1, 3, ifFunction},
+    {"IF", 1, 3, withArguments<ifFunction, booleanArgument, valueOr<true>, valueOr<false>>},
     {"IFS", 2, 254, ifs},
     {"AND", 1, 255, combine<Combine::All>},
     {"OR", 1, 255, combine<Combine::Any>},
     {"XOR", 1, 255, combine<Combine::Odd>},
-    {"NOT", 1, 1, notFunction},
-    {"IFERROR", 2, 2, ifError<false>},
-    {"IFNA", 2, 2, ifError<true>},
+    {"NOT", 1, 1, withArguments<notFunction, booleanArgument>},
+    {"IFERROR", 2, 2, withArguments<ifError<false>, valueOr<false>, valueOr<false>>},
+    {"IFNA", 2, 2, withArguments<ifError<true>, valueOr<false>, valueOr<false>>},
     {"SWITCH", 3, 254, switchFunction},
     {"TRUE", 0, 0, trueFunction},
     {"FALSE", 0, 0, falseFunction},

@@ -11,40 +11,32 @@ namespace {
 
 // The lookup value: a scalar that is not an error; an empty cell finds nothing.
 Or<Scalar> lookupValue(const FunctionCall &call, size_t index) {
-  Scalar v = scalarArgument(call, index);
-  if (const auto *e = std::get_if<FormulaError>(&v))
-    return *e;
-  if (std::holds_alternative<Blank>(v))
+  auto v = valueArgument(call, index);
+  if (v.ok() && std::holds_alternative<Blank>(*v))
     return FormulaError::NA;
   return v;
 }
 
+Or<LookupTable> tableArgument(const FunctionCall &call, size_t index) {
+  return LookupTable::of(call.context(), call.argument(index));
+}
+
 // VLOOKUP and HLOOKUP: the value in line `index` of the table at the position where the first
 // line holds the lookup value.
-template <bool Vertical> FormulaValue tableLookup(const FunctionCall &call) {
-  auto wanted = lookupValue(call, 0);
-  if (!wanted.ok())
-    return wanted.error();
-  auto table = LookupTable::of(call.context(), call.argument(1));
-  if (!table.ok())
-    return table.error();
-  auto index = integerArgument(call, 2);
-  if (!index.ok())
-    return index.error();
-  auto approximate = booleanArgumentOr(call, 3, true);
-  if (!approximate.ok())
-    return approximate.error();
-  if (*index < 1)
+template <bool Vertical>
+FormulaValue tableLookup(const FunctionCall &call, const Scalar &wanted, const LookupTable &table,
+                         double index, bool approximate) {
+  if (index < 1)
     return FormulaError::Value;
-  if (*index > (Vertical ? table->columns() : table->rows()))
+  if (index > (Vertical ? table.columns() : table.rows()))
     return FormulaError::Ref;
-  LookupLine first(*table, Vertical, 0);
-  auto found = *approximate ? first.findSorted(call.context(), *wanted)
-                            : first.findExact(call.context(), *wanted, true);
+  LookupLine first(table, Vertical, 0);
+  auto found = approximate ? first.findSorted(call.context(), wanted)
+                           : first.findExact(call.context(), wanted, true);
   if (!found)
     return FormulaError::NA;
-  auto line = static_cast<int32_t>(*index) - 1;
-  return fromScalar(Vertical ? table->at(*found, line) : table->at(line, *found));
+  auto line = static_cast<int32_t>(index) - 1;
+  return fromScalar(Vertical ? table.at(*found, line) : table.at(line, *found));
 }
 
 // A one-row or one-column table as a line; nullopt for a table of several of both.
@@ -56,24 +48,16 @@ std::optional<LookupLine> vectorOf(const LookupTable &table) {
   return std::nullopt;
 }
 
-FormulaValue match(const FunctionCall &call) {
-  auto wanted = lookupValue(call, 0);
-  if (!wanted.ok())
-    return wanted.error();
-  auto table = LookupTable::of(call.context(), call.argument(1));
-  if (!table.ok())
-    return table.error();
-  auto type = numberArgumentOr(call, 2, 1);
-  if (!type.ok())
-    return type.error();
-  auto line = vectorOf(*table);
+FormulaValue match(const FunctionCall &call, const Scalar &wanted, const LookupTable &table,
+                   double type) {
+  auto line = vectorOf(table);
   if (!line)
     return FormulaError::NA;
   std::optional<int32_t> found;
-  if (*type == 0)
-    found = line->findExact(call.context(), *wanted, true);
+  if (type == 0)
+    found = line->findExact(call.context(), wanted, true);
   else
-    found = line->findSorted(call.context(), *wanted, *type < 0);
+    found = line->findSorted(call.context(), wanted, type < 0);
   if (!found)
     return FormulaError::NA;
   return static_cast<double>(*found + 1);
@@ -84,14 +68,12 @@ FormulaValue match(const FunctionCall &call) {
 // over ascending and descending data.
 Or<std::optional<int32_t>> xSearch(const FunctionCall &call, const LookupLine &line,
                                    const Scalar &wanted, size_t modeArgument) {
-  auto matchMode = numberArgumentOr(call, modeArgument, 0);
-  if (!matchMode.ok())
-    return matchMode.error();
-  auto searchMode = numberArgumentOr(call, modeArgument + 1, 1);
-  if (!searchMode.ok())
-    return searchMode.error();
-  int m = static_cast<int>(std::trunc(*matchMode));
-  int s = static_cast<int>(std::trunc(*searchMode));
+  auto matchMode = integerOr<0.0>(call, modeArgument);
+  auto searchMode = integerOr<1.0>(call, modeArgument + 1);
+  if (auto error = firstError(matchMode, searchMode))
+    return *error;
+  int m = static_cast<int>(*matchMode);
+  int s = static_cast<int>(*searchMode);
   if (m < -1 || m > 2 || (s != 1 && s != -1 && s != 2 && s != -2))
     return FormulaError::Value;
   FormulaContext &context = call.context();
@@ -110,17 +92,11 @@ Or<std::optional<int32_t>> xSearch(const FunctionCall &call, const LookupLine &l
   return line.findNearest(context, wanted, m == -1, s == -1);
 }
 
-FormulaValue xmatch(const FunctionCall &call) {
-  auto wanted = lookupValue(call, 0);
-  if (!wanted.ok())
-    return wanted.error();
-  auto table = LookupTable::of(call.context(), call.argument(1));
-  if (!table.ok())
-    return table.error();
-  auto line = vectorOf(*table);
+FormulaValue xmatch(const FunctionCall &call, const Scalar &wanted, const LookupTable &table) {
+  auto line = vectorOf(table);
   if (!line)
     return FormulaError::Value;
-  auto found = xSearch(call, *line, *wanted, 2);
+  auto found = xSearch(call, *line, wanted, 2);
   if (!found.ok())
     return found.error();
   if (!*found)
@@ -129,23 +105,15 @@ FormulaValue xmatch(const FunctionCall &call) {
 }
 
 // XLOOKUP(value, lookup array, return array, [if not found], [match mode], [search mode]).
-FormulaValue xlookup(const FunctionCall &call) {
-  auto wanted = lookupValue(call, 0);
-  if (!wanted.ok())
-    return wanted.error();
-  auto table = LookupTable::of(call.context(), call.argument(1));
-  if (!table.ok())
-    return table.error();
-  auto results = LookupTable::of(call.context(), call.argument(2));
-  if (!results.ok())
-    return results.error();
-  auto line = vectorOf(*table);
+FormulaValue xlookup(const FunctionCall &call, const Scalar &wanted, const LookupTable &table,
+                     const LookupTable &results) {
+  auto line = vectorOf(table);
   if (!line)
     return FormulaError::Value;
-  bool vertical = table->columns() == 1 && table->rows() > 1;
-  if (vertical ? results->rows() != table->rows() : results->columns() != table->columns())
+  bool vertical = table.columns() == 1 && table.rows() > 1;
+  if (vertical ? results.rows() != table.rows() : results.columns() != table.columns())
     return FormulaError::Value;
-  auto found = xSearch(call, *line, *wanted, 4);
+  auto found = xSearch(call, *line, wanted, 4);
   if (!found.ok())
     return found.error();
   if (!*found) {
@@ -154,35 +122,29 @@ FormulaValue xlookup(const FunctionCall &call) {
     return FormulaError::NA;
   }
   int32_t i = **found;
-  return vertical ? results->part(i, 0, 1, results->columns())
-                  : results->part(0, i, results->rows(), 1);
+  return vertical ? results.part(i, 0, 1, results.columns())
+                  : results.part(0, i, results.rows(), 1);
 }
 
 // LOOKUP(value, vector, [result vector]) or LOOKUP(value, table): approximate only.
-FormulaValue lookup(const FunctionCall &call) {
-  auto wanted = lookupValue(call, 0);
-  if (!wanted.ok())
-    return wanted.error();
-  auto table = LookupTable::of(call.context(), call.argument(1));
-  if (!table.ok())
-    return table.error();
+FormulaValue lookup(const FunctionCall &call, const Scalar &wanted, const LookupTable &table) {
   if (call.size() < 3) {
     // The table form: search the first column (or row, for a wide table), take the last.
-    bool vertical = table->rows() >= table->columns();
-    LookupLine first(*table, vertical, 0);
-    auto found = first.findSorted(call.context(), *wanted);
+    bool vertical = table.rows() >= table.columns();
+    LookupLine first(table, vertical, 0);
+    auto found = first.findSorted(call.context(), wanted);
     if (!found)
       return FormulaError::NA;
-    return fromScalar(vertical ? table->at(*found, table->columns() - 1)
-                               : table->at(table->rows() - 1, *found));
+    return fromScalar(vertical ? table.at(*found, table.columns() - 1)
+                               : table.at(table.rows() - 1, *found));
   }
-  auto line = vectorOf(*table);
+  auto line = vectorOf(table);
   if (!line)
     return FormulaError::NA;
-  auto found = line->findSorted(call.context(), *wanted);
+  auto found = line->findSorted(call.context(), wanted);
   if (!found)
     return FormulaError::NA;
-  auto results = LookupTable::of(call.context(), call.argument(2));
+  auto results = tableArgument(call, 2);
   if (!results.ok())
     return results.error();
   bool vertical = results->columns() == 1;
@@ -217,16 +179,12 @@ FormulaValue index(const FunctionCall &call) {
     source = CellReference{{ref->areas[static_cast<size_t>(a) - 1]}};
   }
   auto table = LookupTable::of(call.context(), source);
-  if (!table.ok())
-    return table.error();
-  auto row = numberArgumentOr(call, 1, 0);
-  if (!row.ok())
-    return row.error();
-  auto column = numberArgumentOr(call, 2, 0);
-  if (!column.ok())
-    return column.error();
-  double r = std::trunc(*row);
-  double c = std::trunc(*column);
+  auto row = integerOr<0.0>(call, 1);
+  auto column = integerOr<0.0>(call, 2);
+  if (auto error = firstError(table, row, column))
+    return *error;
+  double r = *row;
+  double c = *column;
   bool oneIndex = call.size() < 3 || call.omitted(2);
   if (oneIndex && table->rows() == 1 && table->columns() > 1) {
     // INDEX(A1:E1, 3): the index runs along the row.
@@ -246,24 +204,26 @@ FormulaValue index(const FunctionCall &call) {
   return table->part(firstRow, firstColumn, rows, columns);
 }
 
-FormulaValue choose(const FunctionCall &call) {
-  auto n = integerArgument(call, 0);
-  if (!n.ok())
-    return n.error();
-  if (*n < 1 || *n >= static_cast<double>(call.size()))
+FormulaValue choose(const FunctionCall &call, double n) {
+  if (n < 1 || n >= static_cast<double>(call.size()))
     return FormulaError::Value;
-  return call.argument(static_cast<size_t>(*n));
+  return call.argument(static_cast<size_t>(n));
 }
 
 constexpr FunctionSpec kFunctions[] = {
-    {"VLOOKUP", 3, 4, tableLookup<true>},
-    {"HLOOKUP", 3, 4, tableLookup<false>},
-    {"LOOKUP", 2, 3, lookup},
-    {"MATCH", 2, 3, match, 1u << 1},
-    {"XMATCH", 2, 4, xmatch, 1u << 1},
-    {"XLOOKUP", 3, 6, xlookup, (1u << 1) | (1u << 2)},
+    {"VLOOKUP", 3, 4,
+     withArguments<tableLookup<true>, lookupValue, tableArgument, integerArgument,
+                   booleanOr<true>>},
+    {"HLOOKUP", 3, 4,
+     withArguments<tableLookup<false>, lookupValue, tableArgument, integerArgument,
+                   booleanOr<true>>},
+    {"LOOKUP", 2, 3, withArguments<lookup, lookupValue, tableArgument>},
+    {"MATCH", 2, 3, withArguments<match, lookupValue, tableArgument, numberOr<1.0>>, 1u << 1},
+    {"XMATCH", 2, 4, withArguments<xmatch, lookupValue, tableArgument>, 1u << 1},
+    {"XLOOKUP", 3, 6, withArguments<xlookup, lookupValue, tableArgument, tableArgument>,
+     (1u << 1) | (1u << 2)},
     {"INDEX", 2, 4, index, 1u},
-    {"CHOOSE", 2, 255, choose},
+    {"CHOOSE", 2, 255, withArguments<choose, integerArgument>},
 };
 
 } // namespace

@@ -3,34 +3,13 @@
 
 #include <cmath>
 
+#include "engine/components/spreadsheet/formulas/functions/aggregates.h"
 #include "engine/components/spreadsheet/formulas/functions/argument_values.h"
 #include "engine/components/spreadsheet/formulas/functions/function_families.h"
 #include "engine/components/spreadsheet/formulas/functions/rounding.h"
 
 namespace brevant::formulas {
 namespace {
-
-FormulaValue sum(const FunctionCall &call) {
-  auto numbers = collectNumbers(call);
-  if (!numbers.ok())
-    return numbers.error();
-  double total = 0;
-  for (double v : *numbers)
-    total += v;
-  return numberResult(total);
-}
-
-FormulaValue product(const FunctionCall &call) {
-  auto numbers = collectNumbers(call);
-  if (!numbers.ok())
-    return numbers.error();
-  if (numbers->empty())
-    return 0.0;
-  double total = 1;
-  for (double v : *numbers)
-    total *= v;
-  return numberResult(total);
-}
 
 // Arrays of one shape multiplied item by item and added up; items that are not numbers count
 // as 0.
@@ -60,93 +39,50 @@ FormulaValue sumProduct(const FunctionCall &call) {
   return numberResult(total);
 }
 
-template <double (*Round)(double, int)> FormulaValue roundFunction(const FunctionCall &call) {
-  auto value = numberArgument(call, 0);
-  if (!value.ok())
-    return value.error();
-  auto digits = integerArgument(call, 1);
-  if (!digits.ok())
-    return digits.error();
-  return numberResult(Round(*value, static_cast<int>(std::clamp(*digits, -400.0, 400.0))));
+// Digits for the rounding functions, within what a double can hold.
+int clampDigits(double digits) { return static_cast<int>(std::clamp(digits, -400.0, 400.0)); }
+
+template <double (*Round)(double, int)> FormulaValue roundFunction(double value, double digits) {
+  return numberResult(Round(value, clampDigits(digits)));
 }
 
-FormulaValue trunc(const FunctionCall &call) {
-  auto value = numberArgument(call, 0);
-  if (!value.ok())
-    return value.error();
-  auto digits = numberArgumentOr(call, 1, 0);
-  if (!digits.ok())
-    return digits.error();
-  return numberResult(
-      roundTowardZero(*value, static_cast<int>(std::clamp(std::trunc(*digits), -400.0, 400.0))));
-}
+FormulaValue intFunction(double v) { return std::floor(v); }
+FormulaValue absFunction(double v) { return std::fabs(v); }
+FormulaValue sign(double v) { return v > 0 ? 1.0 : v < 0 ? -1.0 : 0.0; }
 
-template <class F> FormulaValue unary(const FunctionCall &call, F f) {
-  auto value = numberArgument(call, 0);
-  if (!value.ok())
-    return value.error();
-  return f(*value);
-}
-
-FormulaValue intFunction(const FunctionCall &call) {
-  return unary(call, [](double v) -> FormulaValue { return std::floor(v); });
-}
-
-FormulaValue absFunction(const FunctionCall &call) {
-  return unary(call, [](double v) -> FormulaValue { return std::fabs(v); });
-}
-
-FormulaValue sign(const FunctionCall &call) {
-  return unary(call, [](double v) -> FormulaValue { return v > 0 ? 1.0 : v < 0 ? -1.0 : 0.0; });
-}
-
-FormulaValue sqrtFunction(const FunctionCall &call) {
-  return unary(call, [](double v) -> FormulaValue {
-    if (v < 0)
-      return FormulaError::Num;
-    return std::sqrt(v);
-  });
+FormulaValue sqrtFunction(double v) {
+  if (v < 0)
+    return FormulaError::Num;
+  return std::sqrt(v);
 }
 
 // The remainder with the sign of the divisor: MOD(-3, 2) is 1.
-FormulaValue mod(const FunctionCall &call) {
-  auto n = numberArgument(call, 0);
-  if (!n.ok())
-    return n.error();
-  auto d = numberArgument(call, 1);
-  if (!d.ok())
-    return d.error();
-  if (*d == 0)
+FormulaValue mod(double n, double d) {
+  if (d == 0)
     return FormulaError::Div0;
-  double q = snapToWhole(*n / *d);
-  double r = *n - *d * std::floor(q);
-  if (r != 0 && std::fabs(r) < std::fabs(*d) * 1e-15)
+  double q = snapToWhole(n / d);
+  double r = n - d * std::floor(q);
+  if (r != 0 && std::fabs(r) < std::fabs(d) * 1e-15)
     r = 0;
   return numberResult(r);
 }
 
-FormulaValue power(const FunctionCall &call) {
-  auto base = numberArgument(call, 0);
-  if (!base.ok())
-    return base.error();
-  auto exponent = numberArgument(call, 1);
-  if (!exponent.ok())
-    return exponent.error();
-  if (*base == 0) {
-    if (*exponent == 0)
+FormulaValue power(double base, double exponent) {
+  if (base == 0) {
+    if (exponent == 0)
       return FormulaError::Num;
-    if (*exponent < 0)
+    if (exponent < 0)
       return FormulaError::Div0;
   }
-  if (*base < 0 && *exponent != std::floor(*exponent)) {
+  if (base < 0 && exponent != std::floor(exponent)) {
     // An odd root of a negative number is real: (-8)^(1/3) is -2.
-    double inverse = 1 / *exponent;
+    double inverse = 1 / exponent;
     if (std::fabs(inverse - std::round(inverse)) < 1e-12 &&
         static_cast<long long>(std::round(inverse)) % 2 != 0)
-      return numberResult(-std::pow(-*base, *exponent));
+      return numberResult(-std::pow(-base, exponent));
     return FormulaError::Num;
   }
-  return numberResult(std::pow(*base, *exponent));
+  return numberResult(std::pow(base, exponent));
 }
 
 // CEILING and FLOOR: a positive number with a negative significance is #NUM!; a negative
@@ -169,38 +105,34 @@ template <bool Up> FormulaValue roundToMultiple(const FunctionCall &call) {
   return numberResult(toSignificant15(r));
 }
 
-FormulaValue mround(const FunctionCall &call) {
-  auto n = numberArgument(call, 0);
-  if (!n.ok())
-    return n.error();
-  auto m = numberArgument(call, 1);
-  if (!m.ok())
-    return m.error();
-  if (*m == 0 || *n == 0)
+FormulaValue mround(double n, double m) {
+  if (m == 0 || n == 0)
     return 0.0;
-  if ((*n > 0) != (*m > 0))
+  if ((n > 0) != (m > 0))
     return FormulaError::Num;
-  double q = toSignificant15(*n / *m);
-  return numberResult(toSignificant15(std::round(q) * *m));
+  double q = toSignificant15(n / m);
+  return numberResult(toSignificant15(std::round(q) * m));
 }
 
 constexpr FunctionSpec kFunctions[] = {
-    {"SUM", 1, 255, sum},
-    {"PRODUCT", 1, 255, product},
+    {"SUM", 1, 255, withArguments<sumOf, numbersFrom>},
+    {"PRODUCT", 1, 255, withArguments<productOf, numbersFrom>},
     {"SUMPRODUCT", 1, 255, sumProduct, kAllArrays},
-    {"ROUND", 2, 2, roundFunction<roundHalfAway>},
-    {"ROUNDUP", 2, 2, roundFunction<roundAwayFromZero>},
-    {"ROUNDDOWN", 2, 2, roundFunction<roundTowardZero>},
-    {"TRUNC", 1, 2, trunc},
-    {"INT", 1, 1, intFunction},
-    {"ABS", 1, 1, absFunction},
-    {"SIGN", 1, 1, sign},
-    {"SQRT", 1, 1, sqrtFunction},
-    {"MOD", 2, 2, mod},
-    {"POWER", 2, 2, power},
+    {"ROUND", 2, 2, withArguments<roundFunction<roundHalfAway>, numberArgument, integerArgument>},
+    {"ROUNDUP", 2, 2,
+     withArguments<roundFunction<roundAwayFromZero>, numberArgument, integerArgument>},
+    {"ROUNDDOWN", 2, 2,
+     withArguments<roundFunction<roundTowardZero>, numberArgument, integerArgument>},
+    {"TRUNC", 1, 2, withArguments<roundFunction<roundTowardZero>, numberArgument, integerOr<0.0>>},
+    {"INT", 1, 1, withArguments<intFunction, numberArgument>},
+    {"ABS", 1, 1, withArguments<absFunction, numberArgument>},
+    {"SIGN", 1, 1, withArguments<sign, numberArgument>},
+    {"SQRT", 1, 1, withArguments<sqrtFunction, numberArgument>},
+    {"MOD", 2, 2, withArguments<mod, numberArgument, numberArgument>},
+    {"POWER", 2, 2, withArguments<power, numberArgument, numberArgument>},
     {"CEILING", 2, 2, roundToMultiple<true>},
     {"FLOOR", 2, 2, roundToMultiple<false>},
-    {"MROUND", 2, 2, mround},
+    {"MROUND", 2, 2, withArguments<mround, numberArgument, numberArgument>},
 };
 
 } // namespace

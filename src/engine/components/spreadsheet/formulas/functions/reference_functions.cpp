@@ -16,17 +16,11 @@ FormulaValue offset(const FunctionCall &call) {
     return FormulaError::Value;
   SheetArea area = ref->areas[0];
   auto rows = integerArgument(call, 1);
-  if (!rows.ok())
-    return rows.error();
   auto columns = integerArgument(call, 2);
-  if (!columns.ok())
-    return columns.error();
   auto height = numberArgumentOr(call, 3, area.rect.rowCount());
-  if (!height.ok())
-    return height.error();
   auto width = numberArgumentOr(call, 4, area.rect.columnCount());
-  if (!width.ok())
-    return width.error();
+  if (auto error = firstError(rows, columns, height, width))
+    return *error;
   double h = std::trunc(*height);
   double w = std::trunc(*width);
   if (h == 0 || w == 0)
@@ -50,14 +44,8 @@ FormulaValue offset(const FunctionCall &call) {
   return CellReference{{area}};
 }
 
-FormulaValue indirect(const FunctionCall &call) {
-  auto text = textArgument(call, 0);
-  if (!text.ok())
-    return text.error();
-  auto a1 = booleanArgumentOr(call, 1, true);
-  if (!a1.ok())
-    return a1.error();
-  auto ref = call.context().parseReferenceText(*text, *a1);
+FormulaValue indirect(const FunctionCall &call, const std::string &text, bool a1) {
+  auto ref = call.context().parseReferenceText(text, a1);
   if (!ref || ref->areas.empty())
     return FormulaError::Ref;
   return *ref;
@@ -89,35 +77,18 @@ template <bool Rows> FormulaValue extent(const FunctionCall &call) {
   return FormulaError::Value;
 }
 
-FormulaValue areas(const FunctionCall &call) {
-  const auto *ref = std::get_if<CellReference>(&call.argument(0));
-  if (!ref)
-    return FormulaError::Value;
-  return static_cast<double>(ref->areas.size());
-}
+FormulaValue areas(const CellReference *ref) { return static_cast<double>(ref->areas.size()); }
 
 // ADDRESS(row, column, [kind 1-4], [a1], [sheet]): kind 1 absolute, 2 absolute row, 3
 // absolute column, 4 relative.
-FormulaValue address(const FunctionCall &call) {
-  auto row = integerArgument(call, 0);
-  if (!row.ok())
-    return row.error();
-  auto column = integerArgument(call, 1);
-  if (!column.ok())
-    return column.error();
-  auto kind = numberArgumentOr(call, 2, 1);
-  if (!kind.ok())
-    return kind.error();
-  auto a1 = booleanArgumentOr(call, 3, true);
-  if (!a1.ok())
-    return a1.error();
-  int k = static_cast<int>(std::trunc(*kind));
-  if (k < 1 || k > 4 || *row < 1 || *row > kMaxRows || *column < 1 || *column > kMaxColumns)
+FormulaValue address(const FunctionCall &call, double row, double column, double kind, bool a1) {
+  int k = static_cast<int>(kind);
+  if (k < 1 || k > 4 || row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns)
     return FormulaError::Value;
   bool absRow = k == 1 || k == 2;
   bool absColumn = k == 1 || k == 3;
-  auto r = static_cast<int32_t>(*row);
-  auto c = static_cast<int32_t>(*column);
+  auto r = static_cast<int32_t>(row);
+  auto c = static_cast<int32_t>(column);
   std::string out;
   if (call.size() > 4 && !call.omitted(4)) {
     auto sheet = textArgument(call, 4);
@@ -126,7 +97,7 @@ FormulaValue address(const FunctionCall &call) {
     if (!sheet->empty())
       out = quoteSheetName(*sheet) + "!";
   }
-  if (*a1) {
+  if (a1) {
     out += (absColumn ? "$" : "") + columnName(c) + (absRow ? "$" : "") + std::to_string(r);
   } else {
     out += absRow ? "R" + std::to_string(r) : "R[" + std::to_string(r) + "]";
@@ -137,13 +108,14 @@ FormulaValue address(const FunctionCall &call) {
 
 constexpr FunctionSpec kFunctions[] = {
     {"OFFSET", 3, 5, offset, 0, true},
-    {"INDIRECT", 1, 2, indirect, 0, true},
+    {"INDIRECT", 1, 2, withArguments<indirect, textArgument, booleanOr<true>>, 0, true},
     {"ROW", 0, 1, position<true>},
     {"COLUMN", 0, 1, position<false>},
     {"ROWS", 1, 1, extent<true>, 1u},
     {"COLUMNS", 1, 1, extent<false>, 1u},
-    {"AREAS", 1, 1, areas},
-    {"ADDRESS", 2, 5, address},
+    {"AREAS", 1, 1, withArguments<areas, referenceArgument>},
+    {"ADDRESS", 2, 5,
+     withArguments<address, integerArgument, integerArgument, integerOr<1.0>, booleanOr<true>>},
 };
 
 } // namespace

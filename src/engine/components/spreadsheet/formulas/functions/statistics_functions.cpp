@@ -9,12 +9,7 @@ namespace brevant::formulas {
 namespace {
 
 template <FormulaValue (*Aggregate)(const std::vector<double> &)>
-FormulaValue overNumbers(const FunctionCall &call) {
-  auto numbers = collectNumbers(call);
-  if (!numbers.ok())
-    return numbers.error();
-  return Aggregate(*numbers);
-}
+constexpr auto overNumbers = withArguments<Aggregate, numbersFrom>;
 
 FormulaValue median(const std::vector<double> &numbers) { return medianOf(numbers); }
 FormulaValue sampleVariance(const std::vector<double> &n) { return varianceOf(n, true); }
@@ -67,60 +62,30 @@ FormulaValue countBlank(const FunctionCall &call) {
 }
 
 // LARGE and SMALL: the numbers of the first argument, the rank k.
-template <bool Largest> FormulaValue kth(const FunctionCall &call) {
-  std::vector<double> numbers;
-  std::optional<FormulaError> error;
-  forEachValue(call.context(), call.argument(0), [&](const Scalar &v, Origin origin) {
-    if (const auto *e = std::get_if<FormulaError>(&v)) {
-      error = *e;
-      return false;
-    }
-    if (const auto *d = std::get_if<double>(&v))
-      numbers.push_back(*d);
-    else if (origin == Origin::Direct) {
-      auto n = toNumber(v);
-      if (!n.ok()) {
-        error = n.error();
-        return false;
-      }
-      numbers.push_back(*n);
-    }
-    return true;
-  });
-  if (error)
-    return *error;
-  auto k = numberArgument(call, 1);
-  if (!k.ok())
-    return k.error();
-  return largestOf(std::move(numbers), *k, Largest);
+Or<std::vector<double>> firstNumbers(const FunctionCall &call, size_t index) {
+  return collectNumbers(call, index, index);
+}
+
+template <bool Largest> FormulaValue kth(std::vector<double> numbers, double k) {
+  return largestOf(std::move(numbers), k, Largest);
 }
 
 // The position of a number among the numbers of a reference: 1 for the largest (order 0) or
 // the smallest (any other order); ties share the best position.
-FormulaValue rank(const FunctionCall &call) {
-  auto number = numberArgument(call, 0);
-  if (!number.ok())
-    return number.error();
-  if (!std::holds_alternative<CellReference>(call.argument(1)))
-    return FormulaError::Value;
-  auto ascending = numberArgumentOr(call, 2, 0);
-  if (!ascending.ok())
-    return ascending.error();
+FormulaValue rank(const FunctionCall &call, double number, const CellReference *numbers,
+                  double ascending) {
   double before = 0;
   bool found = false;
-  std::optional<FormulaError> error;
-  forEachValue(call.context(), call.argument(1), [&](const Scalar &v, Origin) {
+  forEachValue(call.context(), *numbers, [&](const Scalar &v, Origin) {
     const auto *d = std::get_if<double>(&v);
     if (!d)
       return true;
-    if (*d == *number)
+    if (*d == number)
       found = true;
-    else if (*ascending != 0 ? *d < *number : *d > *number)
+    else if (ascending != 0 ? *d < number : *d > number)
       ++before;
     return true;
   });
-  if (error)
-    return *error;
   if (!found)
     return FormulaError::NA;
   return before + 1;
@@ -134,10 +99,10 @@ constexpr FunctionSpec kFunctions[] = {
     {"COUNT", 1, 255, count},
     {"COUNTA", 1, 255, countA},
     {"COUNTBLANK", 1, 1, countBlank},
-    {"LARGE", 2, 2, kth<true>, 1},
-    {"SMALL", 2, 2, kth<false>, 1},
-    {"RANK", 2, 3, rank},
-    {"RANK.EQ", 2, 3, rank},
+    {"LARGE", 2, 2, withArguments<kth<true>, firstNumbers, numberArgument>, 1},
+    {"SMALL", 2, 2, withArguments<kth<false>, firstNumbers, numberArgument>, 1},
+    {"RANK", 2, 3, withArguments<rank, numberArgument, referenceArgument, numberOr<0.0>>},
+    {"RANK.EQ", 2, 3, withArguments<rank, numberArgument, referenceArgument, numberOr<0.0>>},
     {"STDEV", 1, 255, overNumbers<sampleDeviation>},
     {"STDEV.S", 1, 255, overNumbers<sampleDeviation>},
     {"STDEVP", 1, 255, overNumbers<populationDeviation>},

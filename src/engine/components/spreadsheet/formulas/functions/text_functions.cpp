@@ -37,74 +37,59 @@ FormulaValue concatenate(const FunctionCall &call) {
   return textResult(std::move(out));
 }
 
+// Appends the text of every value forEachValue visits in `value`; the first error stops.
+std::optional<FormulaError> appendTexts(FormulaContext &context, const FormulaValue &value,
+                                        std::vector<std::string> &texts) {
+  std::optional<FormulaError> error;
+  forEachValue(context, value, [&](const Scalar &v, Origin) {
+    auto t = toText(v);
+    if (!t.ok())
+      error = t.error();
+    else
+      texts.push_back(*t);
+    return t.ok();
+  });
+  return error;
+}
+
 // The texts of every value of the arguments from `first` on, references and arrays included.
 Or<std::vector<std::string>> allTexts(const FunctionCall &call, size_t first) {
   std::vector<std::string> texts;
-  std::optional<FormulaError> error;
-  for (size_t i = first; i < call.size() && !error; ++i) {
+  for (size_t i = first; i < call.size(); ++i) {
     const FormulaValue &arg = call.argument(i);
-    if (const auto *ref = std::get_if<CellReference>(&arg)) {
-      // Empty cells count as empty texts (TEXTJOIN keeps their delimiters).
-      for (const SheetArea &area : ref->areas) {
-        auto array = toArray(call.context(), CellReference{{area}});
-        if (!array.ok())
-          return array.error();
-        for (const Scalar &v : array->values) {
-          auto t = toText(v);
-          if (!t.ok())
-            return t.error();
-          texts.push_back(*t);
-        }
-      }
-      continue;
+    const auto *ref = std::get_if<CellReference>(&arg);
+    // Empty cells count as empty texts (TEXTJOIN keeps their delimiters).
+    for (size_t a = 0; ref && a < ref->areas.size(); ++a) {
+      auto array = toArray(call.context(), CellReference{{ref->areas[a]}});
+      if (!array.ok())
+        return array.error();
+      if (auto error = appendTexts(call.context(), *array, texts))
+        return *error;
     }
-    forEachValue(call.context(), arg, [&](const Scalar &v, Origin) {
-      auto t = toText(v);
-      if (!t.ok()) {
-        error = t.error();
-        return false;
-      }
-      texts.push_back(*t);
-      return true;
-    });
+    if (!ref)
+      if (auto error = appendTexts(call.context(), arg, texts))
+        return *error;
   }
-  if (error)
-    return *error;
   return texts;
 }
 
-FormulaValue concat(const FunctionCall &call) {
-  auto texts = allTexts(call, 0);
-  if (!texts.ok())
-    return texts.error();
+FormulaValue concat(const std::vector<std::string> &texts) {
   std::string out;
-  for (const auto &t : *texts)
+  for (const auto &t : texts)
     out += t;
   return textResult(std::move(out));
 }
 
 FormulaValue textJoin(const FunctionCall &call) {
   std::vector<std::string> delimiters;
-  std::optional<FormulaError> error;
-  forEachValue(call.context(), call.argument(0), [&](const Scalar &v, Origin) {
-    auto t = toText(v);
-    if (!t.ok()) {
-      error = t.error();
-      return false;
-    }
-    delimiters.push_back(*t);
-    return true;
-  });
-  if (error)
+  if (auto error = appendTexts(call.context(), call.argument(0), delimiters))
     return *error;
   if (delimiters.empty())
     delimiters.emplace_back();
   auto ignoreEmpty = booleanArgument(call, 1);
-  if (!ignoreEmpty.ok())
-    return ignoreEmpty.error();
   auto texts = allTexts(call, 2);
-  if (!texts.ok())
-    return texts.error();
+  if (auto error = firstError(ignoreEmpty, texts))
+    return *error;
   std::string out;
   size_t joined = 0;
   for (const auto &t : *texts) {
@@ -119,72 +104,47 @@ FormulaValue textJoin(const FunctionCall &call) {
 }
 
 // A count of characters from an argument: truncated, #VALUE! when negative.
-Or<size_t> countArgument(const FunctionCall &call, size_t index, double fallback) {
-  auto n = numberArgumentOr(call, index, fallback);
+template <double Fallback> Or<size_t> countArgument(const FunctionCall &call, size_t index) {
+  auto n = integerOr<Fallback>(call, index);
   if (!n.ok())
     return n.error();
-  double v = std::trunc(*n);
-  if (v < 0)
+  if (*n < 0)
     return FormulaError::Value;
-  return static_cast<size_t>(std::min(v, 1e9));
+  return static_cast<size_t>(std::min(*n, 1e9));
 }
 
-template <bool FromLeft> FormulaValue leftOrRight(const FunctionCall &call) {
-  auto text = textArgument(call, 0);
-  if (!text.ok())
-    return text.error();
-  auto n = countArgument(call, 1, 1);
+// A 1-based position of a character: truncated, #VALUE! below 1.
+Or<size_t> positionArgument(const FunctionCall &call, size_t index) {
+  auto n = integerArgument(call, index);
   if (!n.ok())
     return n.error();
-  std::u16string s = utf8ToUtf16(*text);
-  size_t take = std::min(*n, s.size());
+  if (*n < 1)
+    return FormulaError::Value;
+  return static_cast<size_t>(std::min(*n, 1e9));
+}
+
+template <bool FromLeft> FormulaValue leftOrRight(const std::string &text, size_t n) {
+  std::u16string s = utf8ToUtf16(text);
+  size_t take = std::min(n, s.size());
   return utf16ToUtf8(FromLeft ? s.substr(0, take) : s.substr(s.size() - take));
 }
 
-FormulaValue mid(const FunctionCall &call) {
-  auto text = textArgument(call, 0);
-  if (!text.ok())
-    return text.error();
-  auto start = integerArgument(call, 1);
-  if (!start.ok())
-    return start.error();
-  if (*start < 1)
-    return FormulaError::Value;
-  auto n = countArgument(call, 2, 0);
-  if (!n.ok())
-    return n.error();
-  std::u16string s = utf8ToUtf16(*text);
-  auto from = static_cast<size_t>(std::min(*start, 1e9)) - 1;
-  if (from >= s.size())
+FormulaValue mid(const std::string &text, size_t start, size_t n) {
+  std::u16string s = utf8ToUtf16(text);
+  if (start - 1 >= s.size())
     return std::string();
-  return utf16ToUtf8(s.substr(from, *n));
+  return utf16ToUtf8(s.substr(start - 1, n));
 }
 
-FormulaValue len(const FunctionCall &call) {
-  auto text = textArgument(call, 0);
-  if (!text.ok())
-    return text.error();
-  return static_cast<double>(utf8ToUtf16(*text).size());
-}
-
-template <std::string (*Convert)(std::string_view)>
-FormulaValue caseFunction(const FunctionCall &call) {
-  auto text = textArgument(call, 0);
-  if (!text.ok())
-    return text.error();
-  return Convert(*text);
-}
+FormulaValue len(const std::string &text) { return static_cast<double>(utf8ToUtf16(text).size()); }
 
 bool isLetter(char16_t c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c != 0xD7 && c != 0xF7);
 }
 
 // The first letter of every run of letters in upper case, the rest in lower case.
-FormulaValue proper(const FunctionCall &call) {
-  auto text = textArgument(call, 0);
-  if (!text.ok())
-    return text.error();
-  std::u16string s = utf8ToUtf16(*text);
+FormulaValue proper(const std::string &text) {
+  std::u16string s = utf8ToUtf16(text);
   bool afterLetter = false;
   for (char16_t &c : s) {
     if (c < 0xD800 || c > 0xDFFF)
@@ -195,13 +155,10 @@ FormulaValue proper(const FunctionCall &call) {
 }
 
 // Spaces (only the ASCII space) removed at both ends and runs of them inside made one.
-FormulaValue trim(const FunctionCall &call) {
-  auto text = textArgument(call, 0);
-  if (!text.ok())
-    return text.error();
+FormulaValue trim(const std::string &text) {
   std::string out;
   bool pendingSpace = false;
-  for (char c : *text) {
+  for (char c : text) {
     if (c == ' ') {
       pendingSpace = !out.empty();
       continue;
@@ -214,62 +171,40 @@ FormulaValue trim(const FunctionCall &call) {
   return out;
 }
 
-FormulaValue substitute(const FunctionCall &call) {
-  auto text = textArgument(call, 0);
-  if (!text.ok())
-    return text.error();
-  auto from = textArgument(call, 1);
-  if (!from.ok())
-    return from.error();
-  auto to = textArgument(call, 2);
-  if (!to.ok())
-    return to.error();
-  double instance = 0;
-  if (call.size() > 3) {
-    auto n = integerArgument(call, 3);
-    if (!n.ok())
-      return n.error();
-    if (*n < 1)
-      return FormulaError::Value;
-    instance = *n;
-  }
-  if (from->empty())
-    return *text;
+// SUBSTITUTE's instance: every one (0) when it is not given.
+Or<size_t> instanceArgument(const FunctionCall &call, size_t index) {
+  if (index >= call.size())
+    return size_t{0};
+  return positionArgument(call, index);
+}
+
+FormulaValue substitute(const std::string &text, const std::string &from, const std::string &to,
+                        size_t instance) {
+  if (from.empty())
+    return text;
   std::string out;
   size_t pos = 0;
-  double seen = 0;
+  size_t seen = 0;
   while (true) {
-    size_t hit = text->find(*from, pos);
+    size_t hit = text.find(from, pos);
     if (hit == std::string::npos)
       break;
     ++seen;
-    out.append(*text, pos, hit - pos);
-    out += (instance == 0 || seen == instance) ? *to : *from;
-    pos = hit + from->size();
+    out.append(text, pos, hit - pos);
+    out += (instance == 0 || seen == instance) ? to : from;
+    pos = hit + from.size();
   }
-  out.append(*text, pos, std::string::npos);
+  out.append(text, pos, std::string::npos);
   return textResult(std::move(out));
 }
 
-FormulaValue replace(const FunctionCall &call) {
-  auto text = textArgument(call, 0);
-  if (!text.ok())
-    return text.error();
-  auto start = integerArgument(call, 1);
-  if (!start.ok())
-    return start.error();
-  auto count = integerArgument(call, 2);
-  if (!count.ok())
-    return count.error();
-  auto with = textArgument(call, 3);
-  if (!with.ok())
-    return with.error();
-  if (*start < 1 || *count < 0)
+FormulaValue replace(const std::string &text, double start, double count, const std::string &with) {
+  if (start < 1 || count < 0)
     return FormulaError::Value;
-  std::u16string s = utf8ToUtf16(*text);
-  size_t from = std::min(static_cast<size_t>(std::min(*start, 1e9)) - 1, s.size());
-  size_t n = std::min(static_cast<size_t>(std::min(*count, 1e9)), s.size() - from);
-  s.replace(from, n, utf8ToUtf16(*with));
+  std::u16string s = utf8ToUtf16(text);
+  size_t from = std::min(static_cast<size_t>(std::min(start, 1e9)) - 1, s.size());
+  size_t n = std::min(static_cast<size_t>(std::min(count, 1e9)), s.size() - from);
+  s.replace(from, n, utf8ToUtf16(with));
   return textResult(utf16ToUtf8(s));
 }
 
@@ -285,76 +220,43 @@ FormulaValue findWith(const std::u16string &within, double start, size_t minLeng
   return FormulaError::Value;
 }
 
-FormulaValue find(const FunctionCall &call) {
-  auto what = textArgument(call, 0);
-  if (!what.ok())
-    return what.error();
-  auto within = textArgument(call, 1);
-  if (!within.ok())
-    return within.error();
-  auto start = numberArgumentOr(call, 2, 1);
-  if (!start.ok())
-    return start.error();
-  std::u16string w = utf8ToUtf16(*what);
-  std::u16string s = utf8ToUtf16(*within);
-  return findWith(s, std::trunc(*start), w.size(),
-                  [&](size_t i) { return s.compare(i, w.size(), w) == 0; });
+FormulaValue find(const std::string &what, const std::string &within, double start) {
+  std::u16string w = utf8ToUtf16(what);
+  std::u16string s = utf8ToUtf16(within);
+  return findWith(s, start, w.size(), [&](size_t i) { return s.compare(i, w.size(), w) == 0; });
 }
 
 // SEARCH: without regard to letter case, with the wildcards of criteria.
-FormulaValue search(const FunctionCall &call) {
-  auto what = textArgument(call, 0);
-  if (!what.ok())
-    return what.error();
-  auto within = textArgument(call, 1);
-  if (!within.ok())
-    return within.error();
-  auto start = numberArgumentOr(call, 2, 1);
-  if (!start.ok())
-    return start.error();
-  WildcardPattern pattern(*what + "*");
-  std::u16string s = utf8ToUtf16(*within);
-  return findWith(s, std::trunc(*start), 0,
-                  [&](size_t i) { return pattern.matches(utf16ToUtf8(s.substr(i))); });
+FormulaValue search(const std::string &what, const std::string &within, double start) {
+  WildcardPattern pattern(what + "*");
+  std::u16string s = utf8ToUtf16(within);
+  return findWith(s, start, 0, [&](size_t i) { return pattern.matches(utf16ToUtf8(s.substr(i))); });
 }
 
-FormulaValue rept(const FunctionCall &call) {
-  auto text = textArgument(call, 0);
-  if (!text.ok())
-    return text.error();
-  auto n = integerArgument(call, 1);
-  if (!n.ok())
-    return n.error();
-  if (*n < 0)
+FormulaValue rept(const std::string &text, double n) {
+  if (n < 0)
     return FormulaError::Value;
-  size_t units = utf8ToUtf16(*text).size();
-  if (units > 0 && *n * static_cast<double>(units) > kMaxTextLength)
+  size_t units = utf8ToUtf16(text).size();
+  if (units > 0 && n * static_cast<double>(units) > kMaxTextLength)
     return FormulaError::Value;
   std::string out;
-  for (double i = 0; i < *n && units > 0; ++i)
-    out += *text;
+  for (double i = 0; i < n && units > 0; ++i)
+    out += text;
   return out;
 }
 
 // TEXT(value, format): a number (or a text that reads as one) through the number format; any
 // other text through the format's text section.
-FormulaValue text(const FunctionCall &call) {
-  Scalar v = scalarArgument(call, 0);
-  if (const auto *e = std::get_if<FormulaError>(&v))
-    return *e;
-  auto format = textArgument(call, 1);
-  if (!format.ok())
-    return format.error();
+FormulaValue text(const FunctionCall &call, const Scalar &v, const std::string &format) {
   if (const auto *b = std::get_if<bool>(&v))
     return std::string(*b ? "TRUE" : "FALSE");
   auto number = toNumber(v, call.context().date1904());
   if (!number.ok())
-    return NumberFormat(*format).formatText(std::get<std::string>(v));
-  return call.context().formatNumber(*number, *format);
+    return NumberFormat(format).formatText(std::get<std::string>(v));
+  return call.context().formatNumber(*number, format);
 }
 
-FormulaValue value(const FunctionCall &call) {
-  Scalar v = scalarArgument(call, 0);
+FormulaValue value(const FunctionCall &call, const Scalar &v) {
   if (std::holds_alternative<bool>(v))
     return FormulaError::Value;
   auto n = toNumber(v, call.context().date1904());
@@ -365,21 +267,11 @@ FormulaValue value(const FunctionCall &call) {
 
 // The number rounded to `decimals` and written with a period and, unless told otherwise,
 // thousands separators.
-FormulaValue fixed(const FunctionCall &call) {
-  auto number = numberArgument(call, 0);
-  if (!number.ok())
-    return number.error();
-  auto decimals = numberArgumentOr(call, 1, 2);
-  if (!decimals.ok())
-    return decimals.error();
-  auto noCommas = booleanArgumentOr(call, 2, false);
-  if (!noCommas.ok())
-    return noCommas.error();
-  double d = std::trunc(*decimals);
-  if (d > 127)
+FormulaValue fixed(double number, double decimals, bool noCommas) {
+  if (decimals > 127)
     return FormulaError::Value;
-  int places = static_cast<int>(std::max(d, -400.0));
-  double rounded = roundHalfAway(*number, places);
+  int places = static_cast<int>(std::max(decimals, -400.0));
+  double rounded = roundHalfAway(number, places);
   int shown = std::max(places, 0);
   char buf[512];
   std::snprintf(buf, sizeof buf, "%.*f", std::min(shown, 100), std::fabs(rounded));
@@ -387,7 +279,7 @@ FormulaValue fixed(const FunctionCall &call) {
   size_t point = digits.find('.');
   std::string whole = digits.substr(0, point);
   std::string out;
-  if (!*noCommas) {
+  if (!noCommas) {
     for (size_t i = 0; i < whole.size(); ++i) {
       if (i > 0 && (whole.size() - i) % 3 == 0)
         out += ',';
@@ -403,72 +295,58 @@ FormulaValue fixed(const FunctionCall &call) {
   return out;
 }
 
-FormulaValue exact(const FunctionCall &call) {
-  auto a = textArgument(call, 0);
-  if (!a.ok())
-    return a.error();
-  auto b = textArgument(call, 1);
-  if (!b.ok())
-    return b.error();
-  return *a == *b;
-}
+FormulaValue exact(const std::string &a, const std::string &b) { return a == b; }
 
 // CHAR and CODE use the Windows-1252 code page.
-FormulaValue charFunction(const FunctionCall &call) {
-  auto n = integerArgument(call, 0);
-  if (!n.ok())
-    return n.error();
-  if (*n < 1 || *n > 255)
+FormulaValue charFunction(double n) {
+  if (n < 1 || n > 255)
     return FormulaError::Value;
-  return ansiToUtf8(std::string(1, static_cast<char>(static_cast<unsigned char>(*n))));
+  return ansiToUtf8(std::string(1, static_cast<char>(static_cast<unsigned char>(n))));
 }
 
-FormulaValue code(const FunctionCall &call) {
-  auto text = textArgument(call, 0);
-  if (!text.ok())
-    return text.error();
-  if (text->empty())
+FormulaValue code(const std::string &text) {
+  if (text.empty())
     return FormulaError::Value;
-  size_t n = utf8SequenceLength(*text, 0);
-  std::string ansi = utf8ToAnsi(text->substr(0, n == 0 ? 1 : n));
+  size_t n = utf8SequenceLength(text, 0);
+  std::string ansi = utf8ToAnsi(text.substr(0, n == 0 ? 1 : n));
   return static_cast<double>(static_cast<unsigned char>(ansi.empty() ? '?' : ansi[0]));
 }
 
-FormulaValue t(const FunctionCall &call) {
-  Scalar v = scalarArgument(call, 0);
-  if (const auto *e = std::get_if<FormulaError>(&v))
-    return *e;
+FormulaValue t(const Scalar &v) {
   if (const auto *s = std::get_if<std::string>(&v))
     return *s;
   return std::string();
 }
 
-std::string lowerCase(std::string_view s) { return foldCase(s); }
+FormulaValue upper(const std::string &text) { return upperCase(text); }
+FormulaValue lower(const std::string &text) { return lowerCase(text); }
 
 constexpr FunctionSpec kFunctions[] = {
     {"CONCATENATE", 1, 255, concatenate},
-    {"CONCAT", 1, 254, concat},
+    {"CONCAT", 1, 254, withArguments<concat, allTexts>},
     {"TEXTJOIN", 3, 252, textJoin},
-    {"LEFT", 1, 2, leftOrRight<true>},
-    {"RIGHT", 1, 2, leftOrRight<false>},
-    {"MID", 3, 3, mid},
-    {"LEN", 1, 1, len},
-    {"UPPER", 1, 1, caseFunction<upperCase>},
-    {"LOWER", 1, 1, caseFunction<lowerCase>},
-    {"PROPER", 1, 1, proper},
-    {"TRIM", 1, 1, trim},
-    {"SUBSTITUTE", 3, 4, substitute},
-    {"REPLACE", 4, 4, replace},
-    {"FIND", 2, 3, find},
-    {"SEARCH", 2, 3, search},
-    {"REPT", 2, 2, rept},
-    {"TEXT", 2, 2, text},
-    {"VALUE", 1, 1, value},
-    {"FIXED", 1, 3, fixed},
-    {"EXACT", 2, 2, exact},
-    {"CHAR", 1, 1, charFunction},
-    {"CODE", 1, 1, code},
-    {"T", 1, 1, t},
+    {"LEFT", 1, 2, withArguments<leftOrRight<true>, textArgument, countArgument<1.0>>},
+    {"RIGHT", 1, 2, withArguments<leftOrRight<false>, textArgument, countArgument<1.0>>},
+    {"MID", 3, 3, withArguments<mid, textArgument, positionArgument, countArgument<0.0>>},
+    {"LEN", 1, 1, withArguments<len, textArgument>},
+    {"UPPER", 1, 1, withArguments<upper, textArgument>},
+    {"LOWER", 1, 1, withArguments<lower, textArgument>},
+    {"PROPER", 1, 1, withArguments<proper, textArgument>},
+    {"TRIM", 1, 1, withArguments<trim, textArgument>},
+    {"SUBSTITUTE", 3, 4,
+     withArguments<substitute, textArgument, textArgument, textArgument, instanceArgument>},
+    {"REPLACE", 4, 4,
+     withArguments<replace, textArgument, integerArgument, integerArgument, textArgument>},
+    {"FIND", 2, 3, withArguments<find, textArgument, textArgument, integerOr<1.0>>},
+    {"SEARCH", 2, 3, withArguments<search, textArgument, textArgument, integerOr<1.0>>},
+    {"REPT", 2, 2, withArguments<rept, textArgument, integerArgument>},
+    {"TEXT", 2, 2, withArguments<text, valueArgument, textArgument>},
+    {"VALUE", 1, 1, withArguments<value, scalarValue>},
+    {"FIXED", 1, 3, withArguments<fixed, numberArgument, integerOr<2.0>, booleanOr<false>>},
+    {"EXACT", 2, 2, withArguments<exact, textArgument, textArgument>},
+    {"CHAR", 1, 1, withArguments<charFunction, integerArgument>},
+    {"CODE", 1, 1, withArguments<code, textArgument>},
+    {"T", 1, 1, withArguments<t, valueArgument>},
 };
 
 } // namespace

@@ -3,21 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cipher/case_folding.h"
 #include "cipher/codepage.h"
 
 namespace brevant::formulas {
 namespace {
-
-char32_t foldChar(char32_t c) {
-  if (c >= 'A' && c <= 'Z')
-    return c + 32;
-  if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
-      (c >= 0x410 && c <= 0x42F))
-    return c + 32;
-  if (c >= 0x400 && c <= 0x40F)
-    return c + 80;
-  return c;
-}
 
 // Code points of UTF-8 text; a byte that starts no well-formed sequence stands for itself.
 std::u32string decode(std::string_view text) {
@@ -43,7 +33,16 @@ std::u32string decode(std::string_view text) {
 
 } // namespace
 
-char32_t lowerChar(char32_t c) { return foldChar(c); }
+char32_t lowerChar(char32_t c) {
+  if (c >= 'A' && c <= 'Z')
+    return c + 32;
+  if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
+      (c >= 0x410 && c <= 0x42F))
+    return c + 32;
+  if (c >= 0x400 && c <= 0x40F)
+    return c + 80;
+  return c;
+}
 
 char32_t upperChar(char32_t c) {
   if (c >= 'a' && c <= 'z')
@@ -64,25 +63,17 @@ std::string upperCase(std::string_view text) {
   return out;
 }
 
-std::string foldCase(std::string_view text) {
+std::string lowerCase(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  bool ascii = true;
-  for (char c : text)
-    ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii) {
-    for (char c : text)
-      out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    return out;
-  }
   for (char32_t c : decode(text))
-    appendUtf8(out, foldChar(c));
+    appendUtf8(out, lowerChar(c));
   return out;
 }
 
 // The sort weight of a character: blanks and punctuation first, then digits, then letters.
 uint32_t sortWeight(char32_t c) {
-  c = foldChar(c);
+  c = foldCase(c);
   if (c >= 0x80 || (c >= 'a' && c <= 'z'))
     return 0x300 + static_cast<uint32_t>(c);
   if (c >= '0' && c <= '9')
@@ -109,6 +100,47 @@ bool sameValue(const Scalar &a, const Scalar &b) {
   if (const auto *s = std::get_if<std::string>(&a))
     return compareText(*s, std::get<std::string>(b)) == 0;
   return a == b;
+}
+
+int compareScalars(const Scalar &a, const Scalar &b) {
+  // An empty cell takes the type of what it is compared with.
+  auto rank = [](const Scalar &v) { return v.index() == 1 ? 0 : v.index() == 2 ? 1 : 2; };
+  const Scalar *x = &a, *y = &b;
+  Scalar fillA, fillB;
+  auto blankLike = [](const Scalar &other) -> Scalar {
+    switch (other.index()) {
+    case 2:
+      return std::string();
+    case 3:
+      return false;
+    default:
+      return 0.0;
+    }
+  };
+  if (std::holds_alternative<Blank>(a)) {
+    fillA = blankLike(b);
+    x = &fillA;
+  }
+  if (std::holds_alternative<Blank>(b)) {
+    fillB = blankLike(*x);
+    y = &fillB;
+  }
+  int rx = rank(*x), ry = rank(*y);
+  if (rx != ry)
+    return rx < ry ? -1 : 1;
+  if (rx == 0) {
+    double p = std::get<double>(*x), q = std::get<double>(*y);
+    if (p == q)
+      return 0;
+    double scale = std::max(std::fabs(p), std::fabs(q));
+    if (std::fabs(p - q) <= scale * 1e-15)
+      return 0;
+    return p < q ? -1 : 1;
+  }
+  if (rx == 1)
+    return compareText(std::get<std::string>(*x), std::get<std::string>(*y));
+  bool p = std::get<bool>(*x), q = std::get<bool>(*y);
+  return p == q ? 0 : (p ? 1 : -1);
 }
 
 int typeRank(const Scalar &v) {
@@ -152,7 +184,7 @@ WildcardPattern::WildcardPattern(std::string_view pattern) {
       kinds_ += c == '*' ? AnyRun : AnyOne;
       hasWildcards_ = true;
     } else {
-      tokensText_ += foldChar(c);
+      tokensText_ += foldCase(c);
       kinds_ += Literal;
     }
   }
@@ -163,7 +195,7 @@ WildcardPattern::WildcardPattern(std::string_view pattern) {
 bool WildcardPattern::matches(std::string_view text) const {
   std::u32string s = decode(text);
   for (char32_t &c : s)
-    c = foldChar(c);
+    c = foldCase(c);
   size_t p = 0;
   size_t t = 0;
   size_t starP = std::u32string::npos;

@@ -10,15 +10,18 @@
 
 namespace brevant::formulas {
 
-// The text with letters in lower case (ASCII, Latin-1, Greek and Cyrillic).
-std::string foldCase(std::string_view text);
-// The text with letters in upper case (the same letters).
+// LOWER, UPPER and PROPER's letters: ASCII, Latin-1, Greek and Cyrillic in lower or upper case.
+std::string lowerCase(std::string_view text);
 std::string upperCase(std::string_view text);
-// One code point in lower or upper case.
 char32_t lowerChar(char32_t c);
 char32_t upperChar(char32_t c);
-// <0, 0, >0 comparing two texts without regard to letter case.
+// -1, 0 or 1 comparing two texts without regard to letter case (the one case-folding rule of
+// names and sheet names).
 int compareText(std::string_view a, std::string_view b);
+// The order of two values for the comparison operators: negative, zero or positive. Neither may
+// be an error; an empty cell takes the type of the other value. Numbers equal to 15
+// significant digits compare equal.
+int compareScalars(const Scalar &a, const Scalar &b);
 // Equal values of one type (texts in any letter case); a blank equals only a blank.
 bool sameValue(const Scalar &a, const Scalar &b);
 // The order of sorted lookup data: numbers, then texts, then booleans (FALSE before TRUE);
@@ -28,7 +31,7 @@ int compareOrdered(const Scalar &a, const Scalar &b);
 int typeRank(const Scalar &v);
 
 // A pattern with '*' (any characters), '?' (one character) and '~' making the next character
-// literal, matched against a whole text without regard to letter case.
+// literal, matched against a whole text without regard to letter case (as compareText).
 class WildcardPattern {
 public:
   explicit WildcardPattern(std::string_view pattern);

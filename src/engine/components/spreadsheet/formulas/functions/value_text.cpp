@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/components/spreadsheet/cells/date_serial.h"
+#include "engine/components/spreadsheet/cells/number_format.h"
 
 namespace brevant::formulas {
 namespace {
@@ -308,45 +309,6 @@ std::optional<double> parseNumberText(std::string_view text, bool date1904) {
   return parseDateTimeText(s, date1904);
 }
 
-std::string numberToText(double value) {
-  if (!std::isfinite(value))
-    return "#NUM!";
-  if (value == 0)
-    return "0";
-  char buf[64];
-  double a = std::fabs(value);
-  if (a >= 1e15 || a < 1e-9) {
-    std::snprintf(buf, sizeof buf, "%.14E", value);
-    std::string s = buf;
-    size_t e = s.find('E');
-    std::string mant = s.substr(0, e);
-    std::string exp = s.substr(e + 1);
-    if (mant.find('.') != std::string::npos) {
-      while (mant.back() == '0')
-        mant.pop_back();
-      if (mant.back() == '.')
-        mant.pop_back();
-    }
-    char sign = exp[0];
-    exp = exp.substr(1);
-    while (exp.size() > 2 && exp[0] == '0')
-      exp.erase(0, 1);
-    return mant + "E" + sign + exp;
-  }
-  std::snprintf(buf, sizeof buf, "%.15G", value);
-  std::string s = buf;
-  if (s.find('E') != std::string::npos) {
-    int decimals = 15 - static_cast<int>(std::floor(std::log10(a))) - 1;
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
-    s = buf;
-  }
-  if (s.find('.') != std::string::npos) {
-    while (s.back() == '0')
-      s.pop_back();
-    if (s.back() == '.')
-      s.pop_back();
-  }
-  return s;
-}
+std::string numberToText(double value) { return formatGeneral(value, 15); }
 
 } // namespace brevant::formulas
