@@ -1,6 +1,6 @@
 #include "workspace/base/error_box.h"
 
-#include "definition/error_message.h"
+#include "workspace/base/error_message.h"
 #include "workspace/base/prompt.h"
 
 namespace brevant {

@@ -1,4 +1,4 @@
-#include "definition/error_message.h"
+#include "workspace/base/error_message.h"
 
 namespace brevant {
 

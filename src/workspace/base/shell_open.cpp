@@ -1,7 +1,7 @@
 #include "workspace/base/shell_open.h"
 
-#include "definition/error_message.h"
 #include "workspace/base/error_box.h"
+#include "workspace/base/error_message.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
