@@ -14,9 +14,7 @@ runs=${BREVANT_BENCH_RUNS:-3}
 work=/tmp/brevant-bench-groups
 mkdir -p "$work"
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBREVANT_GUI=OFF -DBREVANT_TESTS=OFF \
-  -DBREVANT_BENCH=ON >/dev/null
-cmake --build "$build" -j2 --target brevant >/dev/null
+bench/support/build_release.sh "$build" brevant
 brevant=$root/$build/brevant
 
 # Header rows for region, customer and order, a detail row, a spacer closing each level, and

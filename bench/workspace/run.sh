@@ -19,19 +19,7 @@ brevant=$root/$build/brevant
 bench=$root/$build/bench/workspace/bench_interactive_run
 
 db=$work/facts.db
-if [[ ! -f "$db" ]] || [[ "$(sqlite3 "$db" 'SELECT count(*) FROM facts' 2>/dev/null)" != "$rows" ]]; then
-  rm -f "$db"
-  sqlite3 "$db" <<SQL
-CREATE TABLE facts (id INTEGER, region VARCHAR(20), product VARCHAR(40), qty INTEGER,
-                    price REAL, amount NUMERIC(12,2), sold DATE, stamp DATETIME, flag INTEGER,
-                    note VARCHAR(60));
-WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < $rows)
-INSERT INTO facts SELECT i, 'Region ' || (i % 17), 'Product number ' || (i % 1013), i % 97,
-  (i % 1000) / 7.0, round((i % 10000) / 3.0, 2), date('2020-01-01', '+' || (i % 1500) || ' days'),
-  datetime('2020-01-01 08:00:00', '+' || (i % 86400) || ' seconds'), i % 2,
-  CASE WHEN i % 5 = 0 THEN NULL ELSE 'note ' || i END FROM s;
-SQL
-fi
+"$root/bench/support/make_facts_db.sh" sqlite "$db" "$rows"
 
 /usr/bin/python3 - "$work/template.xlsx" <<'PY'
 import sys, openpyxl
