@@ -3,12 +3,13 @@
 # every field read), against the database's own command-line client printing the same query
 # to /dev/null.
 #   bench/database/run.sh [build folder]     (default: build-bench, configured here)
+# BREVANT_BENCH_ROWS changes the record count, BREVANT_BENCH_WORK the scratch folder.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
 build=${1:-build-bench}
 rows=${BREVANT_BENCH_ROWS:-1000000}
-work=/tmp/brevant-bench-database
+work=${BREVANT_BENCH_WORK:-/tmp/brevant-bench-database}
 mkdir -p "$work"
 
 bench/support/build_release.sh "$build" bench_database_fetch

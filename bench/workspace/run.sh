@@ -4,14 +4,15 @@
 # process under xvfb-run (a real X server), in batch, from the Run dialog, and stopped by End.
 # Targets: the dialog's run within 1.3x of the batch run; End answered within 200 ms.
 #   bench/workspace/run.sh [build folder]     (default: build, as scripts/setup makes it)
-# BREVANT_BENCH_ROWS changes the record count, BREVANT_BENCH_RUNS the batch runs (best counts).
+# BREVANT_BENCH_ROWS changes the record count, BREVANT_BENCH_RUNS the batch runs (best counts),
+# BREVANT_BENCH_WORK the scratch folder.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
 build=${1:-build}
 rows=${BREVANT_BENCH_ROWS:-300000}
 runs=${BREVANT_BENCH_RUNS:-3}
-work=/tmp/brevant-bench-workspace-$(id -u)
+work=${BREVANT_BENCH_WORK:-/tmp/brevant-bench-workspace-$(id -u)}
 mkdir -p "$work"
 
 cmake --build "$build" -j2 --target brevant bench_interactive_run >/dev/null
