@@ -1,46 +1,18 @@
 #pragma once
-// A private folder for one test, removed with everything in it afterwards, and the settings
-// store pointed into it.
+// A settings store of its own for every test, in a private folder.
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+
 namespace brevant::test {
 
-class TempFolder {
-public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "brevant-settings-XXXXXX");
-    if (::mkdtemp(pattern.data()))
-      path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path &path() const { return path_; }
-  std::string file(const std::string &name) const { return (path_ / name).string(); }
-
-private:
-  std::filesystem::path path_;
-};
-
-inline void writeBytes(const std::string &path, const std::string &bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-inline std::string readBytes(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using ::brevant::testing::readBytes;
+using ::brevant::testing::TempFolder;
+using ::brevant::testing::writeBytes;
 
 // Every test gets its own store file, named by BREVANT_SETTINGS.
 class SettingsTest : public ::testing::Test {

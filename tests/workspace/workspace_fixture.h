@@ -3,8 +3,8 @@
 // settings file and a program folder of the test's own, and a prompt that answers message
 // boxes and file dialogs from a script instead of waiting for a person.
 
-#include "definition/temp_folder.h"
 #include "engine/components/spreadsheet/file_type_table.h"
+#include "support/temp_folder.h"
 #include "workspace/base/prompt.h"
 #include "workspace/base/shell_open.h"
 #include "workspace/base/workspace_state.h"
