@@ -43,6 +43,9 @@ struct OdbcServer {
   std::string sleep30;
   std::vector<std::string> timedOut; // parts of the message of a cancelled statement
   std::string sleepBriefly;          // a second and a half, answering 0
+
+  // The timestamp 1899-12-31 10:00:00.5 and the date 1900-01-01.
+  std::string earlyDates;
 };
 
 const OdbcServer kServers[] = {
@@ -75,7 +78,8 @@ const OdbcServer kServers[] = {
      "relation \"no_such_table\" does not exist",
      "SELECT pg_sleep(30)",
      {"canceling statement due to statement timeout"},
-     "SELECT 0 FROM pg_sleep(1.5)"},
+     "SELECT 0 FROM pg_sleep(1.5)",
+     "SELECT TIMESTAMP '1899-12-31 10:00:00.5', DATE '1900-01-01'"},
     {"MariaDB",
      "BREVANT_MARIADB",
      {"CREATE TEMPORARY TABLE %T% (n INT PRIMARY KEY, i INT, big BIGINT, price DECIMAL(12,2), "
@@ -106,7 +110,8 @@ const OdbcServer kServers[] = {
      "SELECT SLEEP(30)",
      // The driver does not keep the query time-out it is given; the statement is cancelled anyway.
      {"cancelled after the command time-out of 1 s", "Query execution was interrupted"},
-     "SELECT SLEEP(1.5)"},
+     "SELECT SLEEP(1.5)",
+     "SELECT CAST('1899-12-31 10:00:00.5' AS DATETIME(1)), CAST('1900-01-01' AS DATE)"},
 };
 
 // Names the server in the test's name and messages, not its bytes.
@@ -249,6 +254,17 @@ TEST_P(OdbcServerTest, CommandTimeoutCancelsTheStatement) {
   c.CommandTimeout = 0;
   rs.Open(server().sleepBriefly, c);
   EXPECT_EQ(rs.GetFields().Item(0).Value(), Variant(int64_t{0})) << "no limit: the sleep ends";
+}
+
+// A date before the worksheet's first year is no date to it: it keeps the server's text, time and
+// fraction included; the first day of that year is a date.
+TEST_P(OdbcServerTest, DatesBeforeTheSheetsFirstYearKeepTheServersText) {
+  Connection c;
+  openDsn(c);
+  Recordset rs;
+  rs.Open(server().earlyDates, c);
+  EXPECT_EQ(rs.GetFields().Item(0).Value(), Variant(std::string("1899-12-31 10:00:00.5")));
+  EXPECT_EQ(rs.GetFields().Item(1).Value(), Variant(DateValue{1900, 1, 1}));
 }
 
 } // namespace
