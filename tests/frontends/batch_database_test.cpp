@@ -2,6 +2,7 @@
 #include "batch_fixture.h"
 
 #include "cipher/password_cipher.h"
+#include "support/private_postgres.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -370,6 +371,28 @@ TEST_F(BatchPostgres, DatesTheSheetCannotHoldArriveAsTextNeverAsToday) {
   EXPECT_EQ(values[8], "str infinity");
   EXPECT_EQ(values[9], "str 4713-01-01 BC");
   EXPECT_EQ(values[10], "str 10000-01-01");
+}
+
+TEST_F(BatchPostgres, ServerStoppedDuringADeclareFetchIsAnErrorAndTheReportStaysWhole) {
+  // The whole server goes down at once (as in a crash) while the records come in blocks of 100:
+  // the run ends with an error line and exit status 1, and the report it saves is a whole
+  // workbook.
+  PrivatePostgres server;
+  ASSERT_TRUE(server.ok());
+  definition("Name1=pg\r\nConnectionString1=" +
+                 server.connectionString("UseDeclareFetch=1;Fetch=100"),
+             "@1=REPORT(SHEET=1 CELL=A2)\r\nselect g from generate_series(1, 5000000) g\r\n");
+  write("r.xlsx", "the previous report");
+  const int status = runThen("generate_series", "1", server.stopCommand());
+  EXPECT_EQ(status, 1) << readBytes(file("run.log"));
+  EXPECT_TRUE(logHas("Error: Failed to execute function REPORT."));
+  EXPECT_TRUE(logHasPrefix("Error Info: "));
+  EXPECT_FALSE(logHas("The run stopped on a fatal fault"));
+  EXPECT_EQ(logLines("run.log").back(), "Close the log file.");
+  // A whole workbook from the template, in place of the previous report.
+  EXPECT_EQ(python("import openpyxl\nws = openpyxl.load_workbook(" + pyString(file("r.xlsx")) +
+                   ").active\nprint(ws['A1'].value)"),
+            "=Answer\n");
 }
 
 TEST_F(BatchMariaDb, DatesTheSheetCannotHoldArriveAsTheirExactText) {

@@ -6,6 +6,10 @@
 
 #include "support/temp_folder.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
@@ -15,7 +19,7 @@ namespace brevant::testing {
 class PrivatePostgres {
 public:
   PrivatePostgres() {
-    port_ = 55000 + ::getpid() % 2000;
+    port_ = freePort(55000 + ::getpid() % 2000);
     const char *runAs = std::getenv("BREVANT_PG_RUNAS");
     const char *bin = std::getenv("BREVANT_PG_BIN");
     runAs_ = runAs != nullptr ? runAs : "";
@@ -51,6 +55,23 @@ public:
   }
 
 private:
+  // The first port from `first` on that nothing on this machine listens on (other test runs
+  // start servers of their own in the same range).
+  static int freePort(int first) {
+    for (int port = first; port < first + 200; ++port) {
+      const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+      sockaddr_in address{};
+      address.sin_family = AF_INET;
+      address.sin_port = htons(static_cast<uint16_t>(port));
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      const bool free =
+          ::bind(probe, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+      ::close(probe);
+      if (free)
+        return port;
+    }
+    return first;
+  }
   std::string wrap(const std::string &command) const {
     return runAs_.empty() ? command : runAs_ + " sh -c \"" + command + "\"";
   }
