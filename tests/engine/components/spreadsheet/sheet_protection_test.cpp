@@ -22,9 +22,10 @@ using testing::TempFolder;
 // later call could fail for that reason instead; the edit is therefore tried last and the document
 // is not closed after it. Every session has its own copy of the workbook and its own profile: a
 // session ended by a kill leaves a lock file beside the workbook and may leave the profile half
-// written, and either can keep the next session from opening the workbook.
+// written, and either can keep the next session from opening the workbook. The script leaves
+// without the interpreter's clean-up, which can crash once the office is gone.
 const char *kCheckInLibreOffice = R"PY(
-import os, subprocess, sys, time, uno
+import os, subprocess, sys, time, traceback, uno
 from com.sun.star.beans import PropertyValue
 from com.sun.star.lang import IllegalArgumentException
 path, profile, index, password, mode = sys.argv[1:6]
@@ -56,7 +57,7 @@ try:
     doc = desktop.loadComponentFromURL(uno.systemPathToFileUrl(path), "_blank", 0,
                                        (prop("Hidden", True),))
     if doc is None:
-        sys.exit("LibreOffice did not open " + path)
+        raise RuntimeError("LibreOffice did not open " + path)
     dispatcher = smgr.createInstanceWithContext("com.sun.star.frame.DispatchHelper", ctx)
     controller = doc.getCurrentController()
     sheet = doc.Sheets.getByIndex(int(index))
@@ -80,17 +81,29 @@ try:
     else:
         try:
             sheet.unprotect(password)
+            refused = False
         except IllegalArgumentException:
+            refused = True
+        if refused:
             print("password refused", flush=True)
-            sys.exit(0)
-        print(sheet.isProtected(), type_into(), flush=True)
-        doc.close(True)
+        else:
+            print(sheet.isProtected(), type_into(), flush=True)
+            doc.close(True)
+    status = 0
+except BaseException:
+    traceback.print_exc()
+    status = 1
 finally:
     try:
         os.killpg(office.pid, 9)
     except ProcessLookupError:
         pass
     office.wait()
+# Out at once: the bridge's objects would otherwise be released at the interpreter's exit, towards
+# an office that is gone, and that can crash the Python bridge.
+sys.stdout.flush()
+sys.stderr.flush()
+os._exit(status)
 )PY";
 
 class SheetProtection : public ::testing::Test {
