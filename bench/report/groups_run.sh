@@ -4,19 +4,18 @@
 # `brevant report.kvd -C`. The group blocks do not share rows, so every record makes room for
 # its block and copies it from the template copy: the time must grow linearly with the records.
 #   bench/report/groups_run.sh [build folder]     (default: build-bench, configured here)
-# BREVANT_BENCH_SIZES changes the record counts, BREVANT_BENCH_RUNS the runs (best one counts).
+# BREVANT_BENCH_SIZES changes the record counts, BREVANT_BENCH_RUNS the runs (best one counts),
+# BREVANT_BENCH_WORK the scratch folder.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
 build=${1:-build-bench}
 sizes=${BREVANT_BENCH_SIZES:-"50000 100000 200000"}
 runs=${BREVANT_BENCH_RUNS:-3}
-work=/tmp/brevant-bench-groups
+work=${BREVANT_BENCH_WORK:-/tmp/brevant-bench-groups}
 mkdir -p "$work"
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBREVANT_GUI=OFF -DBREVANT_TESTS=OFF \
-  -DBREVANT_BENCH=ON >/dev/null
-cmake --build "$build" -j2 --target brevant >/dev/null
+bench/support/build_release.sh "$build" brevant
 brevant=$root/$build/brevant
 
 # Header rows for region, customer and order, a detail row, a spacer closing each level, and

@@ -25,26 +25,12 @@ other=${BREVANT_BENCH_OTHER:-}
 work=${BREVANT_BENCH_WORK:-/tmp/brevant-bench-report}
 mkdir -p "$work"
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBREVANT_GUI=OFF -DBREVANT_TESTS=OFF \
-  -DBREVANT_BENCH=ON >/dev/null
-cmake --build "$build" -j2 --target brevant bench_report_xlsxwriter >/dev/null
+bench/support/build_release.sh "$build" brevant bench_report_xlsxwriter
 brevant=$root/$build/brevant
 baseline=$root/$build/bench/report/bench_report_xlsxwriter
 
 db=$work/facts-$rows.db
-if [[ ! -f "$db" ]] || [[ "$(sqlite3 "$db" 'SELECT count(*) FROM facts' 2>/dev/null)" != "$rows" ]]; then
-  rm -f "$db"
-  sqlite3 "$db" <<SQL
-CREATE TABLE facts (id INTEGER, region VARCHAR(20), product VARCHAR(40), qty INTEGER,
-                    price REAL, amount NUMERIC(12,2), sold DATE, stamp DATETIME, flag INTEGER,
-                    note VARCHAR(60));
-WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < $rows)
-INSERT INTO facts SELECT i, 'Region ' || (i % 17), 'Product number ' || (i % 1013), i % 97,
-  (i % 1000) / 7.0, round((i % 10000) / 3.0, 2), date('2020-01-01', '+' || (i % 1500) || ' days'),
-  datetime('2020-01-01 08:00:00', '+' || (i % 86400) || ' seconds'), i % 2,
-  CASE WHEN i % 5 = 0 THEN NULL ELSE 'note ' || i END FROM s;
-SQL
-fi
+"$root/bench/support/make_facts_db.sh" sqlite "$db" "$rows"
 
 # The template: a header row, the record row with its formats, the spare row of RESERVE=2 and
 # a total over both, which grows with the records.

@@ -4,14 +4,15 @@
 # process under xvfb-run (a real X server), in batch, from the Run dialog, and stopped by End.
 # Targets: the dialog's run within 1.3x of the batch run; End answered within 200 ms.
 #   bench/workspace/run.sh [build folder]     (default: build, as scripts/setup makes it)
-# BREVANT_BENCH_ROWS changes the record count, BREVANT_BENCH_RUNS the batch runs (best counts).
+# BREVANT_BENCH_ROWS changes the record count, BREVANT_BENCH_RUNS the batch runs (best counts),
+# BREVANT_BENCH_WORK the scratch folder.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
 build=${1:-build}
 rows=${BREVANT_BENCH_ROWS:-300000}
 runs=${BREVANT_BENCH_RUNS:-3}
-work=/tmp/brevant-bench-workspace-$(id -u)
+work=${BREVANT_BENCH_WORK:-/tmp/brevant-bench-workspace-$(id -u)}
 mkdir -p "$work"
 
 cmake --build "$build" -j2 --target brevant bench_interactive_run >/dev/null
@@ -19,19 +20,7 @@ brevant=$root/$build/brevant
 bench=$root/$build/bench/workspace/bench_interactive_run
 
 db=$work/facts.db
-if [[ ! -f "$db" ]] || [[ "$(sqlite3 "$db" 'SELECT count(*) FROM facts' 2>/dev/null)" != "$rows" ]]; then
-  rm -f "$db"
-  sqlite3 "$db" <<SQL
-CREATE TABLE facts (id INTEGER, region VARCHAR(20), product VARCHAR(40), qty INTEGER,
-                    price REAL, amount NUMERIC(12,2), sold DATE, stamp DATETIME, flag INTEGER,
-                    note VARCHAR(60));
-WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < $rows)
-INSERT INTO facts SELECT i, 'Region ' || (i % 17), 'Product number ' || (i % 1013), i % 97,
-  (i % 1000) / 7.0, round((i % 10000) / 3.0, 2), date('2020-01-01', '+' || (i % 1500) || ' days'),
-  datetime('2020-01-01 08:00:00', '+' || (i % 86400) || ' seconds'), i % 2,
-  CASE WHEN i % 5 = 0 THEN NULL ELSE 'note ' || i END FROM s;
-SQL
-fi
+"$root/bench/support/make_facts_db.sh" sqlite "$db" "$rows"
 
 /usr/bin/python3 - "$work/template.xlsx" <<'PY'
 import sys, openpyxl

@@ -1,6 +1,6 @@
 #include "desktop/error_box.h"
 
-#include "definition/error_message.h"
+#include "desktop/error_message.h"
 #include "desktop/prompt.h"
 
 namespace brevant {

@@ -1,7 +1,7 @@
 #include "desktop/shell_open.h"
 
-#include "definition/error_message.h"
 #include "desktop/error_box.h"
+#include "desktop/error_message.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

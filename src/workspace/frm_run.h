@@ -6,7 +6,7 @@
 // batch. The event loop gets a turn at the same pace, so End still answers within 50 ms of a
 // click when records come quickly. One run per opening.
 
-#include "definition/log_box.h"
+#include "engine/log_box.h"
 #include "engine/run_observer.h"
 #include "engine/update_pacer.h"
 

@@ -1,7 +1,7 @@
 #include "definition/definition_file.h"
 
 #include "cipher/password_cipher.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

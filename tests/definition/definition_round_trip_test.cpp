@@ -4,7 +4,7 @@
 
 #include "cipher/codepage.h"
 #include "cipher/password_cipher.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

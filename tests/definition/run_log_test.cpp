@@ -1,43 +1,20 @@
 #include "definition/run_log.h"
 
-#include <filesystem>
-#include <fstream>
+#include "support/temp_folder.h"
+
 #include <gtest/gtest.h>
+
 #include <sstream>
 #include <vector>
 
 namespace brevant {
 namespace {
 
-namespace fs = std::filesystem;
-
-class LogFolder {
-public:
-  LogFolder() {
-    std::string pattern = (fs::temp_directory_path() / "brevant-log-XXXXXX").string();
-    if (::mkdtemp(pattern.data()))
-      path_ = pattern;
-  }
-  ~LogFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  std::string file(const std::string &name) const { return (path_ / name).string(); }
-
-private:
-  fs::path path_;
-};
-
-std::string readAll(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::TempFolder;
 
 // The lines of a log with their CR LF ends removed; a line without CR LF is reported as is.
 std::vector<std::string> logLines(const std::string &path) {
-  const std::string text = readAll(path);
+  const std::string text = testing::readBytes(path);
   std::vector<std::string> lines;
   std::size_t start = 0;
   for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
@@ -74,7 +51,7 @@ std::vector<std::string> logTexts(const std::string &path) {
 using Texts = std::vector<std::string>;
 
 TEST(RunLog, WritesStampedLinesAndTwoLineErrors) {
-  LogFolder folder;
+  TempFolder folder;
   const std::string path = folder.file("run.log");
   RunLog log;
   ASSERT_TRUE(log.open(path));
@@ -96,7 +73,7 @@ TEST(RunLog, WritesStampedLinesAndTwoLineErrors) {
 }
 
 TEST(RunLog, ASecondRunReplacesTheLog) {
-  LogFolder folder;
+  TempFolder folder;
   const std::string path = folder.file("run.log");
   RunLog log;
   ASSERT_TRUE(log.open(path));
@@ -120,7 +97,7 @@ TEST(RunLog, ASecondRunReplacesTheLog) {
 }
 
 TEST(RunLog, LinesAreOnDiskAsSoonAsTheyAreWritten) {
-  LogFolder folder;
+  TempFolder folder;
   const std::string path = folder.file("run.log");
   RunLog log;
   ASSERT_TRUE(log.open(path));
@@ -136,7 +113,7 @@ TEST(RunLog, AWriterWithoutAFileStillInformsTheObserver) {
     void errorCountChanged(int16_t count) override { counts.push_back(count); }
   } recorder;
 
-  LogFolder folder;
+  TempFolder folder;
   RunLog log;
   EXPECT_FALSE(log.open(folder.file("no/such/folder/run.log")));
   log.setObserver(&recorder);
@@ -158,7 +135,7 @@ TEST(RunLog, TheErrorCountStopsAtItsLimit) {
 }
 
 TEST(StartupLog, KeepsGrowingAndLeavesTheRunLogAlone) {
-  LogFolder folder;
+  TempFolder folder;
   const std::string startup = folder.file("brevant.log");
   const std::string run = folder.file("run.log");
   RunLog log;
@@ -167,7 +144,7 @@ TEST(StartupLog, KeepsGrowingAndLeavesTheRunLogAlone) {
   logStartupError(startup, "second");
   EXPECT_EQ(log.errorCount(), 0);
   log.close();
-  EXPECT_EQ(readAll(run), "");
+  EXPECT_EQ(testing::readBytes(run), "");
   EXPECT_EQ(logTexts(startup),
             (Texts{"Error: The file \"/x/a.kvd\" does not exist.", "Error: second"}));
   logStartupError(folder.file("missing/brevant.log"), "lost without a word");

@@ -1,6 +1,6 @@
 #include "definition/text_utils.h"
 
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

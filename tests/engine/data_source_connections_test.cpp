@@ -1,10 +1,11 @@
 #include "engine/data_source_connections.h"
 
+#include "support/sqlite_file.h"
+#include "support/temp_folder.h"
+
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -41,18 +42,11 @@ public:
 class DataSourceConnectionsTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "brevant-connections-XXXXXX").string();
-    folder = mkdtemp(pattern.data());
-    sqlite3 *db = nullptr;
-    sqlite3_open((folder / "sales.db").c_str(), &db);
-    sqlite3_exec(db, "CREATE TABLE t (a INTEGER); INSERT INTO t VALUES (7);", nullptr, nullptr,
-                 nullptr);
-    sqlite3_close(db);
-    definition.definitionFilePath = (folder / "report.kvd").string();
+    testing::sqliteExec(file("sales.db"), "CREATE TABLE t (a INTEGER); INSERT INTO t VALUES (7);");
+    definition.definitionFilePath = file("report.kvd");
     log.setObserver(&captured);
   }
-  void TearDown() override { std::filesystem::remove_all(folder); }
+  std::string file(const std::string &name) const { return temp.file(name); }
 
   void add(const std::string &name, const std::string &user, const std::string &password,
            const std::string &connectionString) {
@@ -60,7 +54,7 @@ protected:
         DataSource{name, user, password, connectionString};
   }
 
-  std::filesystem::path folder;
+  testing::TempFolder temp;
   ReportDefinition definition;
   RunLog log;
   CapturedLines captured;
@@ -114,7 +108,7 @@ TEST_F(DataSourceConnectionsTest, FailureLinesNameTheUserWithAFullWidthComma) {
 
 TEST_F(DataSourceConnectionsTest, LoginIsAskedForOnlyInAnInteractiveRun) {
   add("Broken", "", "", "Driver=SQLite3;Database=missing.db");
-  ScriptedLogin login("Driver=SQLite3;Database=" + (folder / "sales.db").string());
+  ScriptedLogin login("Driver=SQLite3;Database=" + file("sales.db"));
   DataSourceConnections connections(definition, log, settings);
 
   EXPECT_FALSE(connections.ConnectDataSource(0, false, &login));

@@ -1,22 +1,23 @@
 // A stop request from the Run dialog between records: the fill ends, nothing after it runs, and
 // the partial report is still saved.
 #include "definition/definition_file.h"
-#include "definition/temp_folder.h"
 #include "engine/run_driver.h"
+#include "support/commands.h"
+#include "support/sqlite_file.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sqlite3.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace brevant {
 namespace {
 
+using testing::pyString;
+using testing::python;
+using testing::sqliteExec;
 using testing::TempFolder;
 using testing::writeBytes;
 
@@ -42,31 +43,12 @@ private:
   bool pressed_ = false;
 };
 
-std::string run(const std::string &command) {
-  std::string out;
-  FILE *pipe = ::popen(command.c_str(), "r");
-  char buffer[512];
-  size_t n;
-  while (pipe != nullptr && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    out.append(buffer, n);
-  if (pipe != nullptr)
-    ::pclose(pipe);
-  return out;
-}
-
 TEST(StopRequest, EndsTheFillAndTheReportIsStillSaved) {
   TempFolder folder;
-  sqlite3 *db = nullptr;
-  ASSERT_EQ(sqlite3_open(folder.file("data.db").c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db,
-                         "create table t (i integer);"
-                         "insert into t values (1), (2), (3), (4), (5);",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(db);
-  run("/usr/bin/python3 -c \"import openpyxl; wb = openpyxl.Workbook(); wb.active['A1'] = 'i'; "
-      "wb.save('" +
-      folder.file("template.xlsx") + "')\"");
+  sqliteExec(folder.file("data.db"), "create table t (i integer);"
+                                     "insert into t values (1), (2), (3), (4), (5);");
+  python("import openpyxl\nwb = openpyxl.Workbook()\nwb.active['A1'] = 'i'\nwb.save(" +
+         pyString(folder.file("template.xlsx")) + ")\n");
   writeBytes(folder.file("report.kvd"),
              "Quorvel Version 2.0\r\n[Data Source]\r\nName1=data\r\n"
              "ConnectionString1=Driver=SQLite3;Database=" +
@@ -100,8 +82,9 @@ TEST(StopRequest, EndsTheFillAndTheReportIsStillSaved) {
                           [](const std::string &l) { return l.rfind("Error", 0) == 0; }),
             1);
   EXPECT_TRUE(has("Error: Interrupted by user."));
-  EXPECT_EQ(run("/usr/bin/python3 -c \"import openpyxl; ws = openpyxl.load_workbook('" +
-                folder.file("report.xlsx") + "').active; print([c.value for c in ws['A']])\""),
+  EXPECT_EQ(python("import openpyxl\nws = openpyxl.load_workbook(" +
+                   pyString(folder.file("report.xlsx")) +
+                   ").active\nprint([c.value for c in ws['A']])\n"),
             "['i', 1, 2]\n");
 }
 

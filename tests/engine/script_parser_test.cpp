@@ -1,5 +1,7 @@
 #include "engine/script_parser.h"
 
+#include "support/temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -52,18 +54,9 @@ public:
 class ScriptParserTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "brevant-parser-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
     definition_.dataSources[0].Name = "Sales";
     definition_.dataSourceCount = 1;
   }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-
   void addDataSource(const std::string &name, bool isConnected) {
     definition_.dataSources[definition_.dataSourceCount].Name = name;
     connected_[definition_.dataSourceCount] = isConnected;
@@ -74,7 +67,7 @@ protected:
   // holds) and returns the log lines without their time stamps.
   std::vector<std::string> run(const std::string &script, bool interactive = true) {
     RunLog log;
-    const std::string logPath = (folder_ / "run.log").string();
+    const std::string logPath = temp_.file("run.log");
     EXPECT_TRUE(log.open(logPath));
     ScriptParser parser(definition_, connected_, log, dispatcher_, control_, interactive);
     parser.parseAndRunScript(script);
@@ -110,7 +103,7 @@ protected:
     return lines;
   }
 
-  std::filesystem::path folder_;
+  testing::TempFolder temp_;
   ReportDefinition definition_;
   std::array<bool, kMaxDataSources + 1> connected_{true};
   RecordingDispatcher dispatcher_;
@@ -482,7 +475,7 @@ TEST_F(ScriptParserTest, CancelIsTestedAtEveryLineAndDropsTheGatheredFunction) {
 class ScriptParserBatchTest : public ScriptParserTest {
 protected:
   void writeDefinition(const std::string &bytes) {
-    definition_.definitionFilePath = (folder_ / "report.kvd").string();
+    definition_.definitionFilePath = temp_.file("report.kvd");
     std::ofstream(definition_.definitionFilePath, std::ios::binary) << bytes;
   }
 };
@@ -511,7 +504,7 @@ TEST_F(ScriptParserBatchTest, CancelIsTestedInABatchRunToo) {
 }
 
 TEST_F(ScriptParserBatchTest, AnUnreadableDefinitionFileIsAParseFaultWithAnEmptyLabel) {
-  definition_.definitionFilePath = (folder_ / "missing.kvd").string();
+  definition_.definitionFilePath = temp_.file("missing.kvd");
   const Lines log = run("@1=EXECSQL() select 1", false);
   ASSERT_EQ(log.size(), 3u);
   EXPECT_EQ(log[0], "[]    ");

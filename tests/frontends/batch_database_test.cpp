@@ -2,6 +2,7 @@
 #include "batch_fixture.h"
 
 #include "cipher/password_cipher.h"
+#include "support/private_postgres.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -109,6 +110,17 @@ protected:
         env += std::string(name) + "=" + shellQuote(value) + " ";
     return env;
   }
+  // Runs report.kvd in batch and, once its log shows `marker` and `delay` more seconds have
+  // passed, the shell command `action`; the run's exit status.
+  int runThen(const std::string &marker, const std::string &delay, const std::string &action) {
+    const std::string here = shellQuote(folder.path().string());
+    return runCommand("cd " + here + " && " + environment() +
+                      " BREVANT_SETTINGS=" + shellQuote(file("settings.reg")) + " " +
+                      shellQuote(BREVANT_BINARY_DIR "/brevant") + " report.kvd -C & run=$!; cd " +
+                      here + "; for i in $(seq 600); do grep -q " + shellQuote(marker) +
+                      " run.log 2>/dev/null && break; sleep 0.1; done; sleep " + delay + "; " +
+                      action + "; wait $run");
+  }
   std::string dsn, user, password;
 };
 
@@ -126,6 +138,14 @@ protected:
   void SetUp() override {
     if (!useServer("BREVANT_PG"))
       GTEST_SKIP() << "no PostgreSQL server (run through scripts/test)";
+  }
+};
+
+class BatchMariaDb : public BatchOnServer {
+protected:
+  void SetUp() override {
+    if (!useServer("BREVANT_MARIADB"))
+      GTEST_SKIP() << "no MariaDB server (run through scripts/test)";
   }
 };
 
@@ -314,13 +334,7 @@ TEST_F(BatchPostgres, ConnectionLostDuringADeclareFetchIsAnErrorNotACrash) {
       std::getenv("BREVANT_PG_DATABASE") +
       " -c \"select pg_terminate_backend(pid) from pg_stat_activity where application_name = "
       "'brevant-lost'\" >/dev/null";
-  const int status = runCommand(
-      "cd " + shellQuote(folder.path().string()) + " && " + environment() + " BREVANT_SETTINGS=" +
-      shellQuote(file("settings.reg")) + " " + shellQuote(BREVANT_BINARY_DIR "/brevant") +
-      " report.kvd -C & run=$!; cd " + shellQuote(folder.path().string()) +
-      "; for i in $(seq 600); do grep -q generate_series run.log 2>/dev/null && break; sleep 0.1; "
-      "done; sleep 0.5; " +
-      terminate + "; wait $run");
+  const int status = runThen("generate_series", "0.5", terminate);
   EXPECT_EQ(status, 1);
   EXPECT_TRUE(logHas("Error: Failed to execute function REPORT."));
   EXPECT_TRUE(logHasPrefix("Error Info: "));
@@ -357,6 +371,58 @@ TEST_F(BatchPostgres, DatesTheSheetCannotHoldArriveAsTextNeverAsToday) {
   EXPECT_EQ(values[8], "str infinity");
   EXPECT_EQ(values[9], "str 4713-01-01 BC");
   EXPECT_EQ(values[10], "str 10000-01-01");
+}
+
+TEST_F(BatchPostgres, ServerStoppedDuringADeclareFetchIsAnErrorAndTheReportStaysWhole) {
+  // The whole server goes down at once (as in a crash) while the records come in blocks of 100:
+  // the run ends with an error line and exit status 1, and the report it saves is a whole
+  // workbook.
+  PrivatePostgres server;
+  ASSERT_TRUE(server.ok());
+  definition("Name1=pg\r\nConnectionString1=" +
+                 server.connectionString("UseDeclareFetch=1;Fetch=100"),
+             "@1=REPORT(SHEET=1 CELL=A2)\r\nselect g from generate_series(1, 5000000) g\r\n");
+  write("r.xlsx", "the previous report");
+  const int status = runThen("generate_series", "1", server.stopCommand());
+  EXPECT_EQ(status, 1) << readBytes(file("run.log"));
+  EXPECT_TRUE(logHas("Error: Failed to execute function REPORT."));
+  EXPECT_TRUE(logHasPrefix("Error Info: "));
+  EXPECT_FALSE(logHas("The run stopped on a fatal fault"));
+  EXPECT_EQ(logLines("run.log").back(), "Close the log file.");
+  // A whole workbook from the template, in place of the previous report.
+  EXPECT_EQ(python("import openpyxl\nws = openpyxl.load_workbook(" + pyString(file("r.xlsx")) +
+                   ").active\nprint(ws['A1'].value)"),
+            "=Answer\n");
+}
+
+TEST_F(BatchMariaDb, DatesTheSheetCannotHoldArriveAsTheirExactText) {
+  // MariaDB keeps zero dates ('0000-00-00'), dates with a zero month or day and years from 1:
+  // none of them is a date a worksheet holds, so each arrives as the text the server writes.
+  definition("Name1=" + dsn + "\r\nUser1=" + user + "\r\nPassword1=" + password,
+             "@1=EXECSQL()\r\nset session sql_mode = ''\r\n"
+             "@2=EXECSQL()\r\ncreate temporary table d (n int, day date, stamp datetime(3), "
+             "ts timestamp null)\r\n"
+             "@3=EXECSQL()\r\ninsert into d values "
+             "(1, '2024-03-05', '2024-03-05 14:30:15.250', '2024-03-05 14:30:15'), "
+             "(2, '0000-00-00', '0000-00-00 00:00:00', '0000-00-00 00:00:00'), "
+             "(3, '2024-00-00', '2024-02-00 10:00:00', null), "
+             "(4, '1899-12-31', '0001-01-01 00:00:00', null), "
+             "(5, '9999-12-31', '9999-12-31 12:00:00', null)\r\n"
+             "@4=REPORT(SHEET=1 CELL=A2)\r\nselect day, stamp, ts from d order by n\r\n");
+  ASSERT_EQ(brevant("report.kvd -C", environment()), 0) << lastOutput << readBytes(file("run.log"));
+  const std::string today =
+      python("import datetime\nprint(datetime.date.today().isoformat())").substr(0, 10);
+  const std::string cells =
+      python("import openpyxl\nws = openpyxl.load_workbook(" + pyString(file("r.xlsx")) +
+             ").active\nfor row in ws.iter_rows(min_row=2, max_row=6):\n"
+             "  print(' | '.join(type(c.value).__name__ + ' ' + str(c.value) for c in row))");
+  EXPECT_EQ(cells, "datetime 2024-03-05 00:00:00 | datetime 2024-03-05 14:30:15.250000 | "
+                   "datetime 2024-03-05 14:30:15\n"
+                   "str 0000-00-00 | str 0000-00-00 00:00:00.000 | str 0000-00-00 00:00:00\n"
+                   "str 2024-00-00 | str 2024-02-00 10:00:00.000 | NoneType None\n"
+                   "str 1899-12-31 | str 0001-01-01 00:00:00.000 | NoneType None\n"
+                   "datetime 9999-12-31 00:00:00 | datetime 9999-12-31 12:00:00 | NoneType None\n");
+  EXPECT_EQ(cells.find(today), std::string::npos);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "frontends/resource_folder.h"
 
-#include "definition/temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "settings/app_settings.h"
-#include "temp_folder.h"
+#include "settings_fixture.h"
 
 namespace brevant {
 namespace {

@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "settings/registry.h"
-#include "temp_folder.h"
+#include "settings_fixture.h"
 
 namespace brevant {
 namespace {

@@ -10,6 +10,9 @@
 # Meant to be sourced after start-postgres.sh (scripts/test does, under `set -euo pipefail`); the
 # server stops when the sourcing shell exits. Port: BREVANT_MARIADB_PORT, default 33069.
 
+# shellcheck source=tests/support/server-common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/server-common.sh"
+
 if [[ ! -x /usr/sbin/mariadbd ]] || ! command -v mariadb-install-db >/dev/null; then
   echo "start-mariadb: no MariaDB server installed; MariaDB tests will skip" >&2
   return 0 2>/dev/null || exit 0
@@ -19,11 +22,7 @@ brevant_my_port=${BREVANT_MARIADB_PORT:-33069}
 brevant_my_root=/tmp/brevant-mariadb-$(id -u)-$brevant_my_port
 brevant_my_user_opt=()
 brevant_my_owner=$(id -un)
-if [[ $(id -u) -eq 0 ]]; then
-  # The server refuses to run as root unless told to; it runs as the mysql user instead.
-  if ! id mysql >/dev/null 2>&1; then
-    useradd --system --no-create-home --shell /usr/sbin/nologin mysql
-  fi
+if brevant_as_service_user mysql; then
   brevant_my_user_opt=(--user=mysql)
   brevant_my_owner=mysql
 fi
@@ -81,15 +80,7 @@ if ((!brevant_my_started)); then
   return 1 2>/dev/null || exit 1
 fi
 
-brevant_prev_exit_trap=$(trap -p EXIT)
-if [[ -n "$brevant_prev_exit_trap" ]]; then
-  eval "set -- $brevant_prev_exit_trap"
-  # shellcheck disable=SC2064
-  trap "brevant_my_stop; $3" EXIT
-else
-  trap brevant_my_stop EXIT
-fi
-set --
+brevant_stop_on_exit brevant_my_stop
 
 mariadb --no-defaults -S "$BREVANT_MARIADB_SOCKET" -u root <<SQL
 CREATE DATABASE $BREVANT_MARIADB_DATABASE CHARACTER SET utf8mb4;
@@ -99,15 +90,7 @@ GRANT ALL ON $BREVANT_MARIADB_DATABASE.* TO '$BREVANT_MARIADB_USER'@'127.0.0.1';
 GRANT ALL ON $BREVANT_MARIADB_DATABASE.* TO '$BREVANT_MARIADB_USER'@'localhost';
 SQL
 
-brevant_my_driver=""
-for dir in /usr/lib/x86_64-linux-gnu/odbc /usr/lib/aarch64-linux-gnu/odbc /usr/lib/odbc \
-  /usr/lib64; do
-  if [[ -e "$dir/libmaodbc.so" ]]; then
-    brevant_my_driver=$dir/libmaodbc.so
-    break
-  fi
-done
-if [[ -z "$brevant_my_driver" ]]; then
+if ! brevant_my_driver=$(brevant_find_odbc_driver libmaodbc.so); then
   echo "start-mariadb: the MariaDB ODBC driver (libmaodbc.so) not found" >&2
   return 1 2>/dev/null || exit 1
 fi

@@ -11,6 +11,9 @@
 # Meant to be sourced (scripts/test does, under `set -euo pipefail`); the server stops when the
 # sourcing shell exits. Running it again replaces the previous server and its data.
 
+# shellcheck source=tests/support/server-common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/server-common.sh"
+
 brevant_pg_bin=${BREVANT_PG_BIN:-/usr/lib/postgresql/15/bin}
 if [[ ! -x "$brevant_pg_bin/postgres" ]]; then
   echo "start-postgres: no PostgreSQL 15 in $brevant_pg_bin; database server tests will skip" >&2
@@ -22,11 +25,7 @@ brevant_pg_port=${BREVANT_PG_PORT:-54329}
 brevant_pg_root=/tmp/brevant-pg-$(id -u)-$brevant_pg_port
 brevant_pg_runas=""
 brevant_pg_owner=$(id -un)
-if [[ $(id -u) -eq 0 ]]; then
-  # The server refuses to run as root.
-  if ! id postgres >/dev/null 2>&1; then
-    useradd --system --no-create-home --shell /usr/sbin/nologin postgres
-  fi
+if brevant_as_service_user postgres; then
   brevant_pg_runas="runuser -u postgres --"
   brevant_pg_owner=postgres
 fi
@@ -65,15 +64,7 @@ $brevant_pg_runas "$brevant_pg_bin/pg_ctl" -D "$brevant_pg_root/data" -w -t 60 \
   -l "$brevant_pg_root/run/server.log" \
   -o "-p $brevant_pg_port -k $brevant_pg_root/run -c listen_addresses=127.0.0.1 -c fsync=off" \
   start >/dev/null
-brevant_prev_exit_trap=$(trap -p EXIT)
-if [[ -n "$brevant_prev_exit_trap" ]]; then
-  eval "set -- $brevant_prev_exit_trap"
-  # shellcheck disable=SC2064
-  trap "brevant_pg_stop; $3" EXIT
-else
-  trap brevant_pg_stop EXIT
-fi
-set --
+brevant_stop_on_exit brevant_pg_stop
 
 $brevant_pg_runas psql -X -q -h "$brevant_pg_root/run" -p "$brevant_pg_port" -U postgres \
   -d postgres -v ON_ERROR_STOP=1 >/dev/null <<SQL
@@ -81,24 +72,17 @@ CREATE ROLE $BREVANT_PG_USER LOGIN PASSWORD '$BREVANT_PG_PASSWORD';
 CREATE DATABASE $BREVANT_PG_DATABASE OWNER $BREVANT_PG_USER;
 SQL
 
-brevant_odbc_dir=""
-for dir in /usr/lib/x86_64-linux-gnu/odbc /usr/lib/aarch64-linux-gnu/odbc /usr/lib/odbc \
-  /usr/lib64; do
-  if [[ -e "$dir/psqlodbcw.so" ]]; then
-    brevant_odbc_dir=$dir
-    break
-  fi
-done
-if [[ -z "$brevant_odbc_dir" ]]; then
+if ! brevant_psqlodbc=$(brevant_find_odbc_driver psqlodbcw.so); then
   echo "start-postgres: psqlODBC (psqlodbcw.so) not found" >&2
   return 1 2>/dev/null || exit 1
 fi
-export BREVANT_SQLITE_ODBC_DRIVER=$brevant_odbc_dir/libsqlite3odbc.so
+BREVANT_SQLITE_ODBC_DRIVER=$(dirname "$brevant_psqlodbc")/libsqlite3odbc.so
+export BREVANT_SQLITE_ODBC_DRIVER
 
 cat >"$brevant_pg_root/odbc/odbcinst.ini" <<INI
 [PostgreSQL Unicode]
 Description=PostgreSQL ODBC driver (Unicode)
-Driver=$brevant_odbc_dir/psqlodbcw.so
+Driver=$brevant_psqlodbc
 
 [SQLite3]
 Description=SQLite3 ODBC driver

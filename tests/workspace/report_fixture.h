@@ -2,53 +2,18 @@
 // A small runnable report for the Run dialog's tests: an SQLite database and an openpyxl-made
 // template with defined names, in the test's folder.
 
+#include "support/commands.h"
+#include "support/sqlite_file.h"
 #include "workspace_fixture.h"
 
-#include <sqlite3.h>
-
-#include <cstdio>
-#include <sys/wait.h>
+#include <string>
 
 namespace brevant::testing {
-
-inline std::string shellQuote(const std::string &text) {
-  std::string out = "'";
-  for (char c : text)
-    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-inline std::string pyString(const std::string &text) {
-  std::string out = "'";
-  for (char c : text)
-    out += (c == '\'' || c == '\\') ? std::string("\\") + c : std::string(1, c);
-  return out + "'";
-}
-
-// Runs a script with Debian's python3 and openpyxl; its output.
-inline std::string python(const std::string &script) {
-  FILE *pipe = ::popen(("/usr/bin/python3 -c " + shellQuote(script) + " 2>&1").c_str(), "r");
-  std::string out;
-  char buffer[4096];
-  size_t n;
-  while (pipe != nullptr && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    out.append(buffer, n);
-  const int status = pipe != nullptr ? ::pclose(pipe) : -1;
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << out;
-  return out;
-}
 
 class ReportTest : public WorkspaceTest {
 protected:
   void makeDatabase(const std::string &name, const std::string &sql) {
-    sqlite3 *db = nullptr;
-    ASSERT_EQ(sqlite3_open(file(name).c_str(), &db), SQLITE_OK);
-    char *error = nullptr;
-    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-    const std::string message = error != nullptr ? error : "";
-    sqlite3_free(error);
-    sqlite3_close(db);
-    ASSERT_EQ(rc, SQLITE_OK) << message;
+    sqliteExec(file(name), sql);
   }
 
   // sales.db with three orders, template.xlsx with the names Total and Region, and report.kvd

@@ -3,11 +3,11 @@
 // settings file and a program folder of the test's own, and a prompt that answers message
 // boxes and file dialogs from a script instead of waiting for a person.
 
-#include "definition/temp_folder.h"
 #include "desktop/prompt.h"
 #include "desktop/shell_open.h"
 #include "desktop/workspace_state.h"
 #include "engine/components/spreadsheet/file_type_table.h"
+#include "support/temp_folder.h"
 
 #include <QApplication>
 #include <QWidget>

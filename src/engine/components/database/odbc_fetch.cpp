@@ -69,6 +69,9 @@ ColumnPlan planFor(SQLSMALLINT sqlType, SQLULEN size, bool &isLong) {
   }
 }
 
+// Dates before this year are no dates to a worksheet (its 1900 date system starts there).
+constexpr int kFirstSheetYear = 1900;
+
 // Reads one column of the current row with SQLGetData, piece by piece where needed.
 class CellReader {
 public:
@@ -103,11 +106,13 @@ public:
     case Retrieval::Date:
     case Retrieval::Timestamp:
       // As text, which ODBC gives as "yyyy-mm-dd[ hh:mm:ss[.f]]": a value the date structure
-      // cannot carry (PostgreSQL's infinity, a year before Christ or after 9999) then keeps
-      // its exact text instead of becoming whatever the driver puts in the structure.
+      // cannot carry (PostgreSQL's infinity, a year before Christ or after 9999, MariaDB's zero
+      // dates) then keeps its exact text instead of becoming whatever the driver puts in the
+      // structure. So does a date before the first year a worksheet holds, time and fraction
+      // included.
       if (!wideText(column))
         out.appendNull();
-      else if (auto value = parseIsoDateTime(utf8_); !value)
+      else if (auto value = parseIsoDateTime(utf8_); !value || value->date.year < kFirstSheetYear)
         out.appendText(utf8_);
       else if (plan.retrieval == Retrieval::Date)
         out.appendDate(value->date);

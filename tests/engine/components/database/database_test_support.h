@@ -1,50 +1,24 @@
 #pragma once
-// Fixture helpers of the database tests: a private temporary folder, SQLite files built with
-// the SQLite library itself, and the PostgreSQL server that tests/support/start-postgres.sh
-// starts (tests that need it skip when its variables are absent).
+// Fixture helpers of the database tests: the PostgreSQL server that
+// tests/support/start-postgres.sh starts (tests that need it skip when its variables are absent)
+// and reading record sets the way a fill reads them.
 
 #include "engine/components/database/connection.h"
 #include "engine/components/database/recordset.h"
 
+#include "support/sqlite_file.h"
+#include "support/temp_folder.h"
+
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <unistd.h>
 
 namespace brevant::test {
 
-class TempFolder {
-public:
-  TempFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "brevant-database-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path &path() const { return path_; }
-  std::string file(const std::string &name) const { return (path_ / name).string(); }
-
-private:
-  std::filesystem::path path_;
-};
-
-// Runs `sql` on a new or existing SQLite file; fails the test on an error.
-inline void sqliteExec(const std::string &path, const std::string &sql) {
-  sqlite3 *db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  char *error = nullptr;
-  int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-  std::string message = error ? error : "";
-  sqlite3_free(error);
-  sqlite3_close(db);
-  ASSERT_EQ(rc, SQLITE_OK) << message;
-}
+using ::brevant::testing::sqliteExec;
+using ::brevant::testing::TempFolder;
 
 inline std::string env(const char *name) {
   const char *value = std::getenv(name);

@@ -1,42 +1,16 @@
 #pragma once
-// Helpers for the workbook engine's tests: a private temporary folder, running the system
-// Python (which has openpyxl) and LibreOffice, and reading package parts back.
+// Helpers for the workbook engine's tests: running the system Python (which has openpyxl) and
+// LibreOffice on files in the test's temporary folder.
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
 namespace brevant::testing {
-
-class TempFolder {
-public:
-  TempFolder() {
-    std::string templ = (std::filesystem::temp_directory_path() / "brevant-ss-XXXXXX").string();
-    path_ = mkdtemp(templ.data());
-  }
-  ~TempFolder() { std::filesystem::remove_all(path_); }
-  std::string file(const std::string &name) const { return (path_ / name).string(); }
-  const std::filesystem::path &path() const { return path_; }
-
-private:
-  std::filesystem::path path_;
-};
-
-inline std::string readBytes(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream buf;
-  buf << in.rdbuf();
-  return buf.str();
-}
-
-inline void writeBytes(const std::string &path, const std::string &bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
 
 // Runs a Python script with Debian's python3 (the one with openpyxl); returns its stdout.
 inline std::string runPython(const TempFolder &tmp, const std::string &script) {

@@ -1,4 +1,4 @@
-#include "definition/log_box.h"
+#include "engine/log_box.h"
 
 namespace brevant {
 

@@ -1,21 +1,25 @@
 #pragma once
-// A fresh folder under the system's temporary folder, removed with everything in it at the end
-// of the test.
+// A fresh folder under the system's temporary folder for one test, removed with everything in it
+// at the end, and whole-file reads and writes in it.
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace brevant::testing {
 
 class TempFolder {
 public:
   TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "brevant-def-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
+    std::string pattern = (std::filesystem::temp_directory_path() / "brevant-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+      throw std::system_error(errno, std::generic_category(), "mkdtemp " + pattern);
+    path_ = pattern;
   }
   ~TempFolder() {
     std::error_code ignored;

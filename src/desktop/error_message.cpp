@@ -1,4 +1,4 @@
-#include "definition/error_message.h"
+#include "desktop/error_message.h"
 
 namespace brevant {
 
