@@ -67,8 +67,17 @@ DateTimeValue unpackDateTime(uint64_t w) {
 } // namespace
 
 ResultColumn::Block &ResultColumn::nextBlock() {
-  if (blocks_.empty() || blocks_.back().kinds.size() == kBlockRows)
+  if (blocks_.empty() || blocks_.back().kinds.size() == kBlockRows) {
+    // After a full block, the next one is sized like it from the start.
+    const size_t arenaHint = blocks_.empty() ? 0 : blocks_.back().arena.size();
     blocks_.emplace_back();
+    if (blocks_.size() > 1) {
+      Block &b = blocks_.back();
+      b.kinds.reserve(kBlockRows);
+      b.words.reserve(kBlockRows);
+      b.arena.reserve(arenaHint + arenaHint / 8);
+    }
+  }
   return blocks_.back();
 }
 
@@ -88,7 +97,9 @@ void ResultColumn::reserve(size_t rows) {
 }
 
 void ResultColumn::releaseBefore(size_t row) {
-  const size_t end = std::min(row, size_) / kBlockRows;
+  // The last block stays, so that rows appended later land in a block that is held.
+  const size_t end =
+      std::min(std::min(row, size_) / kBlockRows, blocks_.empty() ? 0 : blocks_.size() - 1);
   for (; released_ < end; ++released_)
     blocks_[released_] = Block{};
 }

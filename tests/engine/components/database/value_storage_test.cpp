@@ -104,6 +104,20 @@ TEST(ValueStorageTest, ReleasedBlocksThrowAndTheRestStaysReadable) {
   EXPECT_EQ(c.value(2 * block + 5), Variant(std::string("after")));
 }
 
+// Releasing everything of a column whose blocks are all full keeps the last block, so a row
+// appended afterwards is stored and reads back.
+TEST(ValueStorageTest, AppendAfterReleasingFullBlocks) {
+  const size_t block = ResultColumn::kBlockRows;
+  ResultColumn c;
+  for (size_t i = 0; i < 2 * block; ++i)
+    c.appendInteger(int64_t(i));
+  c.releaseBefore(2 * block);
+  EXPECT_THROW(c.value(0), std::logic_error);
+  EXPECT_EQ(c.value(2 * block - 1), Variant(int64_t(2 * block - 1)));
+  c.appendText("more");
+  EXPECT_EQ(c.value(2 * block), Variant(std::string("more")));
+}
+
 // A record set read once by a fill: the passed records go, the current one still reads, and
 // going back to the first record fails loudly rather than giving freed values.
 TEST(ValueStorageTest, RecordsetReleasesPassedRecords) {
