@@ -80,6 +80,10 @@ bool ReportVariable(RunState &run, const FunctionSettings &settings, const std::
                            (byColumn ? block.firstColumn : block.firstRow) + offset);
       offset += extent;
       records.MoveNext();
+      // Each record is read once: what lies behind goes, so the records and the filled sheet
+      // are not held in full at the same time.
+      if ((k + 1) % int32_t(ResultColumn::kBlockRows) == 0)
+        records.releasePassedRecords();
     }
     if (count > 0)
       progress.complete();

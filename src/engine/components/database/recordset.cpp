@@ -113,6 +113,12 @@ void Recordset::MoveFirst() {
   ++moves_;
 }
 
+void Recordset::releasePassedRecords() {
+  requireOpen();
+  for (ResultColumn &column : table_.columns)
+    column.releaseBefore(row_);
+}
+
 void Recordset::Close() {
   open_ = false;
   table_ = ResultTable{};

@@ -74,6 +74,11 @@ public:
   // Records in the result (known at once: the record set is client-side).
   long RecordCount() const;
 
+  // Frees the storage of the records before the current one, for a reader that goes through
+  // the records once: a report fill hands them back while it writes the rest. Moving back to
+  // them afterwards (MoveFirst) and reading a value throws.
+  void releasePassedRecords();
+
   // A result fetched elsewhere, e.g. by a test or a back end of its own.
   void OpenResult(ResultTable result);
 

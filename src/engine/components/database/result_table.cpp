@@ -1,7 +1,9 @@
 #include "engine/components/database/result_table.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
+#include <stdexcept>
 
 namespace brevant {
 
@@ -64,37 +66,69 @@ DateTimeValue unpackDateTime(uint64_t w) {
 
 } // namespace
 
+ResultColumn::Block &ResultColumn::nextBlock() {
+  if (blocks_.empty() || blocks_.back().kinds.size() == kBlockRows) {
+    // After a full block, the next one is sized like it from the start.
+    const size_t arenaHint = blocks_.empty() ? 0 : blocks_.back().arena.size();
+    blocks_.emplace_back();
+    if (blocks_.size() > 1) {
+      Block &b = blocks_.back();
+      b.kinds.reserve(kBlockRows);
+      b.words.reserve(kBlockRows);
+      b.arena.reserve(arenaHint + arenaHint / 8);
+    }
+  }
+  return blocks_.back();
+}
+
+const ResultColumn::Block &ResultColumn::blockOf(size_t row) const {
+  const size_t block = row / kBlockRows;
+  if (row >= size_ || block < released_)
+    throw std::logic_error("Row " + std::to_string(row) + " of column \"" + name +
+                           "\" is not held.");
+  return blocks_[block];
+}
+
 void ResultColumn::reserve(size_t rows) {
-  kinds.reserve(rows);
-  words.reserve(rows);
+  Block &b = nextBlock();
+  const size_t room = std::min(rows, kBlockRows - b.kinds.size());
+  b.kinds.reserve(b.kinds.size() + room);
+  b.words.reserve(b.words.size() + room);
 }
 
-void ResultColumn::appendNull() {
-  kinds.push_back(CellKind::Null);
-  words.push_back(0);
+void ResultColumn::releaseBefore(size_t row) {
+  // The last block stays, so that rows appended later land in a block that is held.
+  const size_t end =
+      std::min(std::min(row, size_) / kBlockRows, blocks_.empty() ? 0 : blocks_.size() - 1);
+  for (; released_ < end; ++released_)
+    blocks_[released_] = Block{};
 }
 
-void ResultColumn::appendBool(bool value) {
-  kinds.push_back(CellKind::Bool);
-  words.push_back(value ? 1 : 0);
+void ResultColumn::appendWord(CellKind kind, uint64_t word) {
+  Block &b = nextBlock();
+  b.kinds.push_back(kind);
+  b.words.push_back(word);
+  ++size_;
 }
+
+void ResultColumn::appendNull() { appendWord(CellKind::Null, 0); }
+
+void ResultColumn::appendBool(bool value) { appendWord(CellKind::Bool, value ? 1 : 0); }
 
 void ResultColumn::appendInteger(int64_t value) {
-  kinds.push_back(CellKind::Integer);
-  words.push_back(static_cast<uint64_t>(value));
+  appendWord(CellKind::Integer, static_cast<uint64_t>(value));
 }
 
 void ResultColumn::appendDouble(double value) {
-  kinds.push_back(CellKind::Double);
-  words.push_back(std::bit_cast<uint64_t>(value));
+  appendWord(CellKind::Double, std::bit_cast<uint64_t>(value));
 }
 
 void ResultColumn::appendArena(CellKind kind, std::string_view bytes) {
-  kinds.push_back(kind);
-  words.push_back(arena.size());
+  Block &b = nextBlock();
+  appendWord(kind, b.arena.size());
   uint64_t length = bytes.size();
-  arena.append(reinterpret_cast<const char *>(&length), sizeof length);
-  arena.append(bytes);
+  b.arena.append(reinterpret_cast<const char *>(&length), sizeof length);
+  b.arena.append(bytes);
 }
 
 void ResultColumn::appendDecimal(std::string_view text) { appendArena(CellKind::Decimal, text); }
@@ -102,48 +136,50 @@ void ResultColumn::appendText(std::string_view text) { appendArena(CellKind::Tex
 void ResultColumn::appendBinary(std::string_view bytes) { appendArena(CellKind::Binary, bytes); }
 
 void ResultColumn::beginBytes(CellKind kind) {
-  pendingStart_ = arena.size();
   appendArena(kind, {});
+  pendingStart_ = blocks_.back().words.back();
 }
 
-void ResultColumn::appendBytes(std::string_view piece) { arena.append(piece); }
+void ResultColumn::appendBytes(std::string_view piece) { blocks_.back().arena.append(piece); }
 
 void ResultColumn::finishBytes() {
+  std::string &arena = blocks_.back().arena;
   uint64_t length = arena.size() - pendingStart_ - sizeof(uint64_t);
   std::memcpy(arena.data() + pendingStart_, &length, sizeof length);
 }
 
 void ResultColumn::appendDate(const DateValue &value) {
-  kinds.push_back(CellKind::Date);
-  words.push_back(packDate(value));
+  appendWord(CellKind::Date, packDate(value));
 }
 
 void ResultColumn::appendTime(const TimeValue &value) {
-  kinds.push_back(CellKind::Time);
-  words.push_back(packTime(value));
+  appendWord(CellKind::Time, packTime(value));
 }
 
 void ResultColumn::appendDateTime(const DateTimeValue &value) {
   if (fitsPacked(value)) {
-    kinds.push_back(CellKind::DateTime);
-    words.push_back(packDateTime(value));
+    appendWord(CellKind::DateTime, packDateTime(value));
     return;
   }
-  kinds.push_back(CellKind::DateTimeWide);
-  words.push_back(arena.size());
+  Block &b = nextBlock();
+  appendWord(CellKind::DateTimeWide, b.arena.size());
   uint64_t parts[2] = {packDate(value.date), packTime(value.time)};
-  arena.append(reinterpret_cast<const char *>(parts), sizeof parts);
+  b.arena.append(reinterpret_cast<const char *>(parts), sizeof parts);
 }
 
+CellKind ResultColumn::kind(size_t row) const { return blockOf(row).kinds[row % kBlockRows]; }
+
 std::string_view ResultColumn::bytes(size_t row) const {
-  switch (kinds[row]) {
+  const Block &b = blockOf(row);
+  const size_t i = row % kBlockRows;
+  switch (b.kinds[i]) {
   case CellKind::Decimal:
   case CellKind::Text:
   case CellKind::Binary: {
-    uint64_t offset = words[row];
+    uint64_t offset = b.words[i];
     uint64_t length;
-    std::memcpy(&length, arena.data() + offset, sizeof length);
-    return std::string_view(arena.data() + offset + sizeof length, length);
+    std::memcpy(&length, b.arena.data() + offset, sizeof length);
+    return std::string_view(b.arena.data() + offset + sizeof length, length);
   }
   default:
     return {};
@@ -151,8 +187,10 @@ std::string_view ResultColumn::bytes(size_t row) const {
 }
 
 Variant ResultColumn::value(size_t row) const {
-  uint64_t w = words[row];
-  switch (kinds[row]) {
+  const Block &b = blockOf(row);
+  const size_t i = row % kBlockRows;
+  uint64_t w = b.words[i];
+  switch (b.kinds[i]) {
   case CellKind::Null:
     return std::monostate{};
   case CellKind::Bool:
@@ -175,7 +213,7 @@ Variant ResultColumn::value(size_t row) const {
     return unpackDateTime(w);
   case CellKind::DateTimeWide: {
     uint64_t parts[2];
-    std::memcpy(parts, arena.data() + w, sizeof parts);
+    std::memcpy(parts, b.arena.data() + w, sizeof parts);
     return DateTimeValue{unpackDate(parts[0]), unpackTime(parts[1])};
   }
   }

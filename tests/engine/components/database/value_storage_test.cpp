@@ -1,12 +1,15 @@
 // Values kept in the column buffers come back exactly, whatever their kind and size.
 
 #include "engine/components/database/iso_datetime.h"
+#include "engine/components/database/recordset.h"
 #include "engine/components/database/result_table.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
+#include <stdexcept>
+#include <string>
 
 namespace brevant {
 namespace {
@@ -52,6 +55,97 @@ TEST(ValueStorageTest, EveryKindRoundTrips) {
   EXPECT_EQ(c.bytes(14), "pieces");
   EXPECT_EQ(c.value(15), Variant(int64_t{LLONG_MAX}));
   EXPECT_EQ(c.bytes(2), ""); // no bytes for a number
+}
+
+// Rows on both sides of a block boundary keep their values, including text whose bytes live in
+// the block's own arena and a value written in pieces as the boundary is crossed.
+TEST(ValueStorageTest, ValuesAcrossBlockBoundariesRoundTrip) {
+  const size_t block = ResultColumn::kBlockRows;
+  ResultColumn c;
+  for (size_t i = 0; i + 1 < block; ++i)
+    c.appendText("t" + std::to_string(i));
+  c.beginBytes(CellKind::Binary); // the last row of the first block
+  c.appendBytes("ab");
+  c.appendBytes("cd");
+  c.finishBytes();
+  c.beginBytes(CellKind::Text); // the first row of the second block
+  c.appendBytes("next");
+  c.finishBytes();
+  c.appendDateTime(DateTimeValue{{2024, 1, 2}, {3, 4, 5, 6}}); // arena-held
+  c.appendDouble(2.5);
+
+  ASSERT_EQ(c.size(), block + 3);
+  EXPECT_EQ(c.value(0), Variant(std::string("t0")));
+  EXPECT_EQ(c.value(block - 2), Variant("t" + std::to_string(block - 2)));
+  EXPECT_EQ(c.value(block - 1), Variant(BinaryValue{"abcd"}));
+  EXPECT_EQ(c.bytes(block), "next");
+  EXPECT_EQ(c.value(block + 1), Variant(DateTimeValue{{2024, 1, 2}, {3, 4, 5, 6}}));
+  EXPECT_EQ(c.value(block + 2), Variant(2.5));
+  EXPECT_THROW(c.kind(block + 3), std::logic_error); // beyond the end
+}
+
+// Releasing frees only whole blocks behind the given row: the rows after it, and the rows of
+// its own block, still read; a released row throws instead of reading freed memory.
+TEST(ValueStorageTest, ReleasedBlocksThrowAndTheRestStaysReadable) {
+  const size_t block = ResultColumn::kBlockRows;
+  ResultColumn c;
+  for (size_t i = 0; i < 2 * block + 5; ++i)
+    c.appendInteger(int64_t(i));
+  c.releaseBefore(block - 1); // inside the first block: nothing goes
+  EXPECT_EQ(c.value(0), Variant(int64_t{0}));
+  c.releaseBefore(block + 7);
+  EXPECT_THROW(c.value(0), std::logic_error);
+  EXPECT_THROW(c.bytes(block - 1), std::logic_error);
+  EXPECT_EQ(c.value(block), Variant(int64_t(block)));
+  c.releaseBefore(100 * block); // beyond the end: the last, partly filled block stays
+  EXPECT_THROW(c.value(2 * block - 1), std::logic_error);
+  EXPECT_EQ(c.value(2 * block + 4), Variant(int64_t(2 * block + 4)));
+  c.appendText("after");
+  EXPECT_EQ(c.value(2 * block + 5), Variant(std::string("after")));
+}
+
+// Releasing everything of a column whose blocks are all full keeps the last block, so a row
+// appended afterwards is stored and reads back.
+TEST(ValueStorageTest, AppendAfterReleasingFullBlocks) {
+  const size_t block = ResultColumn::kBlockRows;
+  ResultColumn c;
+  for (size_t i = 0; i < 2 * block; ++i)
+    c.appendInteger(int64_t(i));
+  c.releaseBefore(2 * block);
+  EXPECT_THROW(c.value(0), std::logic_error);
+  EXPECT_EQ(c.value(2 * block - 1), Variant(int64_t(2 * block - 1)));
+  c.appendText("more");
+  EXPECT_EQ(c.value(2 * block), Variant(std::string("more")));
+}
+
+// A record set read once by a fill: the passed records go, the current one still reads, and
+// going back to the first record fails loudly rather than giving freed values.
+TEST(ValueStorageTest, RecordsetReleasesPassedRecords) {
+  const size_t block = ResultColumn::kBlockRows;
+  ResultTable table;
+  table.columns.resize(2);
+  table.columns[0].name = "n";
+  table.columns[1].name = "text";
+  for (size_t i = 0; i < block + 2; ++i) {
+    table.columns[0].appendInteger(int64_t(i));
+    table.columns[1].appendText(std::to_string(i));
+  }
+  table.rowCount = block + 2;
+  Recordset records;
+  records.OpenResult(std::move(table));
+  records.releasePassedRecords(); // at the first record: nothing to free
+  Field &n = records.GetFields().Item(0);
+  Field &text = records.GetFields().Item(1);
+  for (size_t i = 0; i < block; ++i)
+    records.MoveNext();
+  records.releasePassedRecords();
+  EXPECT_EQ(n.Value(), Variant(int64_t(block)));
+  EXPECT_EQ(text.Value(), Variant(std::to_string(block)));
+  records.MoveNext();
+  EXPECT_EQ(text.GetChunk(100), Variant(std::to_string(block + 1)));
+  records.MoveFirst();
+  EXPECT_THROW(n.Value(), std::logic_error);
+  records.Close();
 }
 
 TEST(ValueStorageTest, IsoDatesAndTimesParseOrAreRejected) {

@@ -61,6 +61,12 @@ Cell &CellStore::at(int32_t row, int32_t column, uint32_t newStyle) {
   return *cells.insert(it, c);
 }
 
+void CellStore::reserveFormulas(size_t count) {
+  const size_t needed = formulas_.size() + count;
+  if (needed > formulas_.capacity())
+    formulas_.reserve(std::max(needed, formulas_.capacity() + formulas_.capacity() / 2));
+}
+
 uint32_t CellStore::addFormula(Formula f) {
   formulas_.push_back(std::move(f));
   return static_cast<uint32_t>(formulas_.size() - 1);

@@ -131,6 +131,9 @@ public:
 
   // Room for `rows` rows without reallocation.
   void reserveRows(int32_t rows) { rows_.reserve(static_cast<size_t>(rows)); }
+  // Room for `count` more formulas: a copy to a million blocks adds them without moving the
+  // table again and again (growing by half at least, so many small copies stay linear).
+  void reserveFormulas(size_t count);
 
 private:
   // Moves the side-table entries of rows from `fromRow` on: `move` changes the position of an

@@ -26,10 +26,11 @@ void storeValue(Cell &cell, const Variant &value, SharedStrings &strings, Styles
       cell.index = errorIndex("#NUM!");
     }
   };
-  auto setDate = [&](std::optional<double> serial, DateKind kind, const std::string &fallback) {
+  // `fallback` makes the text, only for a date the calendar does not hold.
+  auto setDate = [&](std::optional<double> serial, DateKind kind, const auto &fallback) {
     if (!serial) {
       // Outside the spreadsheet's calendar (before 1900): keep the date as text.
-      setText(fallback);
+      setText(fallback());
       return;
     }
     setNumber(*serial);
@@ -64,16 +65,19 @@ void storeValue(Cell &cell, const Variant &value, SharedStrings &strings, Styles
     }
     void operator()(const std::string &s) const { text(s); }
     void operator()(const DateValue &d) const {
-      date(dateSerial(d, date1904), DateKind::Date, iso(d));
+      date(dateSerial(d, date1904), DateKind::Date, [&] { return iso(d); });
     }
-    void operator()(const TimeValue &t) const { date(timeSerial(t), DateKind::Time, ""); }
+    void operator()(const TimeValue &t) const {
+      date(timeSerial(t), DateKind::Time, [] { return std::string(); });
+    }
     void operator()(const DateTimeValue &dt) const {
       bool midnight = dt.time == TimeValue{};
-      char buf[32];
-      std::snprintf(buf, sizeof buf, " %02d:%02d:%02d", dt.time.hour, dt.time.minute,
-                    dt.time.second);
-      date(dateTimeSerial(dt, date1904), midnight ? DateKind::Date : DateKind::DateTime,
-           iso(dt.date) + (midnight ? "" : buf));
+      date(dateTimeSerial(dt, date1904), midnight ? DateKind::Date : DateKind::DateTime, [&] {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, " %02d:%02d:%02d", dt.time.hour, dt.time.minute,
+                      dt.time.second);
+        return iso(dt.date) + (midnight ? "" : buf);
+      });
     }
     void operator()(const BinaryValue &b) const {
       if (isValidUtf8(b.bytes)) {

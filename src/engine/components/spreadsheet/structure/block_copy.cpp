@@ -107,6 +107,7 @@ void Worksheet::copyBlockTo(const CellRect &source,
         checkCopyTarget(source, dest);
     }
 
+  store.reserveFormulas(snap.formulas.size() * offsets.size());
   int32_t firstChanged = kMaxRows;
   for (auto [dr, dc] : offsets) {
     CellRect dest;
