@@ -1,6 +1,6 @@
 #include "definition/definition_file.h"
 
-#include "cipher/codepage.h"
+#include "base/codepage.h"
 #include "cipher/password_cipher.h"
 #include "definition/atomic_file.h"
 #include "definition/ini_reader.h"

@@ -3,7 +3,7 @@
 // 16,384 bytes; a field that cannot be read gives the text "#Error".
 
 #include "engine/components/database/recordset.h"
-#include "engine/components/variant.h"
+#include "base/variant.h"
 
 namespace brevant {
 

@@ -4,7 +4,7 @@
 // its own fields' cells and the block of every level inside it.
 
 #include "engine/components/spreadsheet/cells/cell_address.h"
-#include "engine/components/variant.h"
+#include "base/variant.h"
 #include "engine/report_fill.h"
 
 #include <string>

@@ -5,7 +5,7 @@
 // text such as "STRETCH NMS" or "W120".
 
 #include "engine/components/spreadsheet/range.h"
-#include "engine/components/variant.h"
+#include "base/variant.h"
 
 #include <cstdint>
 #include <string>

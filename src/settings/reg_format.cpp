@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "cipher/codepage.h"
+#include "base/codepage.h"
 
 namespace brevant {
 

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "cipher/codepage.h"
+#include "base/codepage.h"
 #include "settings/settings_file.h"
 
 namespace brevant {

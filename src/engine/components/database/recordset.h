@@ -7,7 +7,7 @@
 
 #include "engine/components/database/database_constants.h"
 #include "engine/components/database/result_table.h"
-#include "engine/components/variant.h"
+#include "base/variant.h"
 
 #include <cstddef>
 #include <string>

@@ -4,7 +4,7 @@
 // live in one byte arena per column (an 8-byte length, then the bytes), so a million-row result
 // costs a few large allocations, never one per field.
 
-#include "engine/components/variant.h"
+#include "base/variant.h"
 
 #include <cstddef>
 #include <cstdint>

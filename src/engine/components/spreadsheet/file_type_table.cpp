@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 
 namespace brevant {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/components/spreadsheet/cells/cell_address.h"
-#include "engine/components/variant.h"
+#include "base/variant.h"
 
 namespace brevant {
 

@@ -8,7 +8,7 @@
 
 #include "engine/components/spreadsheet/cells/cell_address.h"
 #include "engine/components/spreadsheet/xl_constants.h"
-#include "engine/components/variant.h"
+#include "base/variant.h"
 
 namespace brevant {
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 #include "engine/components/spreadsheet/application.h"
 #include "engine/components/spreadsheet/convert/libreoffice_conversion.h"
 #include "engine/components/spreadsheet/file_formats.h"

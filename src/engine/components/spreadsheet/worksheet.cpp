@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 #include "engine/components/spreadsheet/cells/date_serial.h"
 #include "engine/components/spreadsheet/drawing/drawing.h"
 #include "engine/components/spreadsheet/drawing/shapes.h"

@@ -19,7 +19,7 @@
 #include "engine/components/spreadsheet/formulas/reference_shifter.h"
 #include "engine/components/spreadsheet/range.h"
 #include "engine/components/spreadsheet/structure/rect_set.h"
-#include "engine/components/variant.h"
+#include "base/variant.h"
 
 namespace brevant {
 

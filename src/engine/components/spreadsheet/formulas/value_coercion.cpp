@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 #include "engine/components/spreadsheet/cells/date_serial.h"
 #include "engine/components/spreadsheet/cells/number_format.h"
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "cipher/codepage.h"
+#include "base/codepage.h"
 
 namespace brevant::formulas {
 namespace {
