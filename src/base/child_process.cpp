@@ -13,7 +13,7 @@
 #include <fstream>
 #include <thread>
 
-#include "engine/components/spreadsheet/io/pending_files.h"
+#include "base/pending_files.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 
 namespace brevant {
