@@ -1,10 +1,9 @@
-#include "definition/text_utils.h"
+#include "base/tokenizer.h"
+
+#include "base/strings.h"
 
 #include <algorithm>
-#include <charconv>
 #include <limits>
-#include <random>
-#include <sys/stat.h>
 
 namespace brevant {
 
@@ -24,8 +23,6 @@ int pastEnd(std::string_view text) {
 }
 
 bool isComparison(char c) { return c == '=' || c == '<' || c == '>'; }
-
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
 // Copies a quoted part starting at the opening quote at `pos`; leaves `pos` after the closing
 // quote (or past the end when the quote is never closed). A doubled quote stays doubled.
@@ -54,8 +51,6 @@ void copyQuoted(std::string_view text, int &pos, bool keepQuotes, std::string &t
 }
 
 } // namespace
-
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 void skipBlanks(std::string_view text, int &pos) {
   if (pos < 1)
@@ -173,139 +168,6 @@ void skipToCommentEnd(std::string_view text, int &pos, bool &notFound) {
   }
   pos = static_cast<int>(found) + 3;
   notFound = false;
-}
-
-std::string trimEndAtNul(std::string_view text) {
-  const size_t nul = text.find('\0');
-  if (nul != std::string_view::npos)
-    text = text.substr(0, nul);
-  while (!text.empty() && isBlank(text.back()))
-    text.remove_suffix(1);
-  return std::string(text);
-}
-
-std::string unquote(std::string_view text) {
-  if (text.size() > 1 && (text.front() == '"' || text.front() == '\'') &&
-      text.back() == text.front())
-    return std::string(text.substr(1, text.size() - 2));
-  return std::string(text);
-}
-
-std::string trimBlanks(std::string_view text) {
-  while (!text.empty() && isBlank(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back()))
-    text.remove_suffix(1);
-  return std::string(text);
-}
-
-bool isNetworkPath(std::string_view path) {
-  return path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1]);
-}
-
-bool isUrl(std::string_view text) { return text.find("://") != std::string_view::npos; }
-
-std::string baseName(std::string_view path) {
-  const size_t sep = path.find_last_of("\\/");
-  if (sep != std::string_view::npos)
-    path = path.substr(sep + 1);
-  const size_t dot = path.rfind('.');
-  if (dot != std::string_view::npos)
-    path = path.substr(0, dot);
-  return std::string(path);
-}
-
-std::string joinPath(std::string_view folder, std::string_view name) {
-  if ((name.size() >= 2 && name[1] == ':') || (!name.empty() && isSeparator(name[0])))
-    return std::string(name); // also covers network names
-
-  // A folder that starts with a single separator is rooted at '/': its root is the empty
-  // text, so "/r" plus "../x" is "/x". Only climbing above the root gives the empty result.
-  // Other folders (network paths, drive letters) keep the rule that a folder cut down to one
-  // character or less cannot be resolved.
-  const bool rooted = !folder.empty() && isSeparator(folder[0]) && !isNetworkPath(folder);
-  std::string result(folder);
-  if (!result.empty() && isSeparator(result.back()))
-    result.pop_back();
-
-  size_t start = 0;
-  for (;;) {
-    const size_t sep = name.find_first_of("\\/", start);
-    if (sep == std::string_view::npos)
-      break;
-    const std::string_view part = name.substr(start, sep - start);
-    start = sep + 1;
-    if (part.empty() || part == ".") {
-      // nothing to add
-    } else if (part == "..") {
-      if (rooted && result.empty())
-        return {};
-      const size_t last = result.find_last_of("\\/");
-      result.erase(last == std::string::npos ? 0 : last);
-    } else {
-      result += '/';
-      result += part;
-    }
-    if (!rooted && result.size() <= 1)
-      return {};
-  }
-  result += '/';
-  result += name.substr(start);
-  return result;
-}
-
-bool createFolders(std::string_view path) {
-  // A drive letter means nothing here: creating "C:" in the current folder would only hide
-  // the missing file that the caller is about to report.
-  if (path.size() >= 2 && path[1] == ':')
-    return true;
-  std::string folder(path);
-  for (char &c : folder)
-    if (c == '\\')
-      c = '/';
-  if (folder.empty() || folder.back() != '/')
-    folder += '/';
-  // The server and share of a network path cannot be created; skip them.
-  size_t skip = 0;
-  if (isNetworkPath(path)) {
-    const size_t server = folder.find('/', 2);
-    const size_t share = server == std::string::npos ? server : folder.find('/', server + 1);
-    skip = share == std::string::npos ? folder.size() : share + 1;
-  }
-  for (size_t sep = folder.find('/', skip); sep != std::string::npos;
-       sep = folder.find('/', sep + 1)) {
-    if (sep == 0)
-      continue;
-    const std::string level = folder.substr(0, sep);
-    ::mkdir(level.c_str(), 0777); // an existing folder or a failure is left to the caller
-  }
-  return true;
-}
-
-int16_t majorVersion(std::string_view text) {
-  const size_t dot = text.rfind('.');
-  if (dot != std::string_view::npos)
-    text = text.substr(0, dot);
-  const std::string trimmed = trimBlanks(text);
-  long value = 0;
-  const char *first = trimmed.data();
-  if (!trimmed.empty() && trimmed.front() == '+')
-    ++first;
-  std::from_chars(first, trimmed.data() + trimmed.size(), value);
-  if (value > std::numeric_limits<int16_t>::max())
-    return std::numeric_limits<int16_t>::max();
-  if (value < std::numeric_limits<int16_t>::min())
-    return std::numeric_limits<int16_t>::min();
-  return static_cast<int16_t>(value);
-}
-
-std::string randomPassword() {
-  thread_local std::mt19937 generator{std::random_device{}()};
-  std::uniform_int_distribution<int> code(48, 122);
-  std::string password;
-  for (int i = 0; i < 6; ++i)
-    password += static_cast<char>(code(generator));
-  return password;
 }
 
 } // namespace brevant

@@ -2,11 +2,11 @@
 
 #include "definition/definition_file.h"
 
+#include "base/strings.h"
 #include "configuration/connection_test.h"
 #include "configuration/frm_data_source.h"
 #include "configuration/frm_parameter.h"
 #include "configuration/report_file_names.h"
-#include "definition/text_utils.h"
 #include "engine/components/spreadsheet/file_type_table.h"
 #include "workspace/base/change_flags.h"
 #include "workspace/base/dialog_parts.h"

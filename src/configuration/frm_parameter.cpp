@@ -1,7 +1,7 @@
 #include "configuration/frm_parameter.h"
 
+#include "base/strings.h"
 #include "configuration/frm_configuration.h"
-#include "definition/text_utils.h"
 #include "workspace/base/change_flags.h"
 #include "workspace/base/dialog_parts.h"
 #include "workspace/base/tab_order.h"

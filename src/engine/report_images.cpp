@@ -1,7 +1,9 @@
 #include "engine/report_images.h"
 
+#include "base/paths.h"
+#include "base/strings.h"
+#include "base/tokenizer.h"
 #include "definition/run_log.h"
-#include "definition/text_utils.h"
 #include "engine/components/spreadsheet/drawing/shapes.h"
 #include "engine/components/spreadsheet/worksheet.h"
 #include "engine/components/spreadsheet/xl_constants.h"
@@ -14,12 +16,6 @@
 
 namespace brevant {
 namespace {
-
-std::string upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return text;
-}
 
 // The number after the first letter of "W120" or "H80"; nullopt when there is none.
 std::optional<float> sizeWord(const std::string &word) {
@@ -35,7 +31,7 @@ ImageStyle ParseImageStyle(std::string_view text) {
   ImageStyle style;
   int pos = 1;
   for (;;) {
-    const std::string word = upper(nextToken(text, pos, false));
+    const std::string word = asciiUpper(nextToken(text, pos, false));
     if (word.empty())
       break;
     if (word == "MAS") {

@@ -1,7 +1,8 @@
 #include "engine/run_driver.h"
 
+#include "base/paths.h"
+#include "base/strings.h"
 #include "definition/definition_file.h"
-#include "definition/text_utils.h"
 #include "engine/components/spreadsheet/workbook.h"
 #include "engine/file_identity.h"
 #include "engine/function_dispatcher.h"

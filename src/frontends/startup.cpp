@@ -1,8 +1,8 @@
 #include "frontends/startup.h"
 
+#include "base/paths.h"
 #include "definition/definition_file.h"
 #include "definition/run_log.h"
-#include "definition/text_utils.h"
 #include "engine/components/spreadsheet/file_type_table.h"
 #include "engine/product_info.h"
 #include "engine/run_driver.h"

@@ -1,6 +1,6 @@
 #include "frontends/workspace_start.h"
 
-#include "definition/text_utils.h"
+#include "base/paths.h"
 #include "settings/app_settings.h"
 #include "settings/registry.h"
 #include "workspace/app_icon.h"

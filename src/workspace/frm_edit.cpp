@@ -1,8 +1,9 @@
 #include "workspace/frm_edit.h"
 
+#include "base/paths.h"
+#include "base/tokenizer.h"
 #include "configuration/frm_configuration.h"
 #include "definition/definition_file.h"
-#include "definition/text_utils.h"
 #include "engine/run_driver.h"
 #include "settings/app_settings.h"
 #include "settings/registry.h"

@@ -1,6 +1,6 @@
 #include "workspace/frm_goto.h"
 
-#include "definition/text_utils.h"
+#include "base/tokenizer.h"
 #include "workspace/base/error_box.h"
 #include "workspace/base/tab_order.h"
 #include "workspace/frm_edit.h"

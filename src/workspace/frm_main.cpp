@@ -1,7 +1,6 @@
 #include "workspace/frm_main.h"
 
 #include "definition/definition_file.h"
-#include "definition/text_utils.h"
 #include "settings/app_settings.h"
 #include "settings/registry.h"
 #include "workspace/app_icon.h"

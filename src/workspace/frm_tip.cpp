@@ -1,6 +1,6 @@
 #include "workspace/frm_tip.h"
 
-#include "definition/text_utils.h"
+#include "base/paths.h"
 #include "settings/app_settings.h"
 #include "settings/registry.h"
 #include "workspace/base/tab_order.h"

@@ -1,6 +1,6 @@
 #include "workspace/help_viewer.h"
 
-#include "definition/text_utils.h"
+#include "base/paths.h"
 #include "workspace/base/shell_open.h"
 
 #include <QDesktopServices>

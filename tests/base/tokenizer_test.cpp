@@ -1,6 +1,8 @@
-#include "definition/text_utils.h"
+#include "base/paths.h"
+#include "base/strings.h"
+#include "base/tokenizer.h"
 
-#include "temp_folder.h"
+#include "definition/temp_folder.h"
 
 #include <gtest/gtest.h>
 

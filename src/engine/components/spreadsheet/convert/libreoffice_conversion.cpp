@@ -11,8 +11,9 @@
 #include <system_error>
 #include <vector>
 
-#include "engine/components/spreadsheet/convert/child_process.h"
-#include "engine/components/spreadsheet/io/pending_files.h"
+#include "base/child_process.h"
+#include "base/paths.h"
+#include "base/pending_files.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 
 namespace brevant {
