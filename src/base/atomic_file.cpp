@@ -1,5 +1,6 @@
 #include "base/atomic_file.h"
 
+#include "base/file_kind.h"
 #include "base/paths.h"
 
 #include <cerrno>
@@ -11,18 +12,6 @@
 namespace brevant {
 
 namespace {
-
-const char *kindOf(mode_t mode) {
-  if (S_ISDIR(mode))
-    return "a folder";
-  if (S_ISFIFO(mode))
-    return "a pipe (FIFO)";
-  if (S_ISCHR(mode) || S_ISBLK(mode))
-    return "a device";
-  if (S_ISSOCK(mode))
-    return "a socket";
-  return nullptr;
-}
 
 mode_t defaultMode() {
   const mode_t mask = ::umask(0);
@@ -40,11 +29,6 @@ void syncFolder(const std::string &path) {
 
 } // namespace
 
-const char *nonFileAt(const std::string &path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0 ? kindOf(st.st_mode) : nullptr;
-}
-
 AtomicFileError::AtomicFileError(Step step, const std::string &target, int error)
     : std::runtime_error("Cannot write the file \"" + target + "\": " + std::strerror(error)),
       step_(step), error_(error) {}
@@ -59,7 +43,7 @@ AtomicFile::AtomicFile(const std::string &target, const AtomicWriteOptions &opti
   struct stat old {};
   existed_ = ::lstat(path_.c_str(), &old) == 0;
   if (existed_) {
-    if (const char *kind = kindOf(old.st_mode))
+    if (const char *kind = nonFileKind(old.st_mode))
       throw AtomicFileError(target_, std::string("it is ") + kind + ", not a file");
     // A link that stays a link is replaced as a whole; only a file lends its mode.
     existed_ = S_ISREG(old.st_mode);

@@ -5,7 +5,8 @@
 // temporary is on the pending list (base/pending_files.h), so a signal that ends the process
 // removes it; every failure removes it too and leaves the target as it was.
 //
-// A folder, pipe, device or socket at the target is refused: only a regular file is replaced.
+// A folder, pipe, device or socket at the target is refused (base/file_kind.h): only a regular
+// file or a link is replaced.
 
 #include <cstdio>
 #include <optional>
@@ -81,10 +82,6 @@ private:
   FILE *file_ = nullptr;
   PendingPath pending_;
 };
-
-// "a folder", "a pipe (FIFO)", "a device" or "a socket" when one stands at `path` (a link is
-// not followed), else nullptr: the targets a replacement refuses.
-const char *nonFileAt(const std::string &path);
 
 // Writes `bytes` as the whole new content of `target`; throws AtomicFileError.
 void replaceFile(const std::string &target, std::string_view bytes,

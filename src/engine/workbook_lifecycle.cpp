@@ -1,7 +1,7 @@
 #include "engine/workbook_lifecycle.h"
 
-#include "base/atomic_file.h"
 #include "base/child_process.h"
+#include "base/file_kind.h"
 #include "base/paths.h"
 #include "base/strings.h"
 #include "engine/components/spreadsheet/file_formats.h"
