@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -99,6 +100,12 @@ bool createFolders(std::string_view path) {
     ::mkdir(level.c_str(), 0777); // an existing folder or a failure is left to the caller
   }
   return true;
+}
+
+std::string currentFolder() {
+  std::error_code ec;
+  const std::filesystem::path here = std::filesystem::current_path(ec);
+  return ec ? std::string() : here.string();
 }
 
 std::string containingFolder(const std::string &path) {

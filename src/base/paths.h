@@ -22,6 +22,8 @@ std::string joinPath(std::string_view folder, std::string_view name);
 // when it uses the folder). A name with a drive letter creates nothing. Always true.
 bool createFolders(std::string_view path);
 
+// The process's current folder, or "" when it cannot be read (it was removed, say).
+std::string currentFolder();
 // The folder part of a '/'-separated path: "." when there is none, "/" for a name in the root.
 std::string containingFolder(const std::string &path);
 // The file a chain of symbolic links at `path` ends at (which need not exist yet); `path` itself

@@ -21,12 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string currentFolder() {
-  std::error_code ec;
-  const fs::path here = fs::current_path(ec);
-  return ec ? std::string() : here.string();
-}
-
 std::string parentOf(const std::string &path) { return fs::path(path).parent_path().string(); }
 
 // The parser's view of the run: its yield points let the user interface work and stop the run.

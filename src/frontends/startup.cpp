@@ -34,9 +34,8 @@ fs::path executablePath() {
 }
 
 std::string absoluteAgainstCurrent(const std::string &path) {
-  std::error_code ec;
-  const fs::path here = fs::current_path(ec);
-  return joinPath(ec ? std::string("/") : here.string(), path);
+  const std::string here = currentFolder();
+  return joinPath(here.empty() ? std::string("/") : here, path);
 }
 
 } // namespace
