@@ -47,10 +47,10 @@ std::string parentFolder(const std::string &path) {
   return path.empty() ? std::string() : fs::path(path).parent_path().string();
 }
 
-std::string currentFolder() {
-  std::error_code ec;
-  const fs::path here = fs::current_path(ec);
-  return ec ? std::string("/") : here.string();
+// The current folder, or the root when it cannot be read.
+std::string currentFolderOrRoot() {
+  const std::string here = currentFolder();
+  return here.empty() ? std::string("/") : here;
 }
 
 // The selected text up to its first line break.
@@ -387,7 +387,7 @@ void FrmEdit::openSubject(DefinitionSubject subject) {
     if (isNetworkPath(folder))
       path = joinPath(folder, *stored);
     else
-      path = resolveRunPath(def, folder.empty() ? currentFolder() : folder, *stored);
+      path = resolveRunPath(def, folder.empty() ? currentFolderOrRoot() : folder, *stored);
   }
 
   std::error_code ec;
