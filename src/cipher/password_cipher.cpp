@@ -1,6 +1,6 @@
 #include "cipher/password_cipher.h"
 
-#include "cipher/codepage.h"
+#include "base/codepage.h"
 
 #include <array>
 #include <cstdint>

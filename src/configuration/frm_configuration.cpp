@@ -2,12 +2,13 @@
 
 #include "definition/definition_file.h"
 
+#include "base/strings.h"
+#include "base/tokenizer.h"
 #include "configuration/connection_test.h"
 #include "configuration/frm_data_source.h"
 #include "configuration/frm_parameter.h"
 #include "configuration/report_file_names.h"
 #include "configuration/row_editor_mode.h"
-#include "definition/text_utils.h"
 #include "desktop/change_flags.h"
 #include "desktop/dialog_parts.h"
 #include "desktop/error_box.h"

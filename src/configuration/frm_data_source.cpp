@@ -1,11 +1,13 @@
 #include "configuration/frm_data_source.h"
 
+#include "base/strings.h"
+#include "base/tokenizer.h"
 #include "configuration/frm_configuration.h"
-#include "definition/text_utils.h"
 #include "desktop/change_flags.h"
 #include "desktop/dialog_parts.h"
 #include "desktop/error_box.h"
 #include "desktop/tab_order.h"
+#include "desktop/workspace_state.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

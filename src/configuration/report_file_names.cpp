@@ -1,6 +1,6 @@
 #include "configuration/report_file_names.h"
 
-#include "definition/text_utils.h"
+#include "base/strings.h"
 
 namespace brevant {
 namespace {

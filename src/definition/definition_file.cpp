@@ -1,10 +1,11 @@
 #include "definition/definition_file.h"
 
-#include "cipher/codepage.h"
+#include "base/atomic_file.h"
+#include "base/codepage.h"
+#include "base/strings.h"
+#include "base/tokenizer.h"
 #include "cipher/password_cipher.h"
-#include "definition/atomic_file.h"
 #include "definition/ini_reader.h"
-#include "definition/text_utils.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,14 +18,6 @@ namespace {
 
 constexpr std::string_view kHeaderWord = "Quorvel";
 constexpr std::string_view kEol = "\r\n";
-
-std::string upperTrimmed(std::string_view text) {
-  std::string out = trimBlanks(text);
-  for (char &c : out)
-    if (c >= 'a' && c <= 'z')
-      c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
 
 // A line break inside a value would end the key's line and make the rest of the value read as
 // a line of its own, so values are written on one line.
@@ -161,7 +154,7 @@ void readDefinitionText(std::string text, ReportDefinition &def) {
   const IniProfile ini(std::move(text));
 
   constexpr std::string_view sources = "Data Source";
-  def.EncryptPassword = upperTrimmed(ini.value(sources, "EncryptPassword")) == "Y";
+  def.EncryptPassword = asciiUpper(trimmed(ini.value(sources, "EncryptPassword"))) == "Y";
   def.dataSources.fill(DataSource{});
   def.dataSourceCount = 0;
   for (int i = 1; i <= kMaxDataSources; ++i) {
@@ -191,7 +184,7 @@ void readDefinitionText(std::string text, ReportDefinition &def) {
   def.resolvedTemplatePath.clear();
   def.resolvedReportPath.clear();
 
-  def.ProtectReport = upperTrimmed(ini.value(file, "ProtectReport")) == "Y";
+  def.ProtectReport = asciiUpper(trimmed(ini.value(file, "ProtectReport"))) == "Y";
   def.hasProtectionPassword = false;
   def.ProtectionPassword.clear();
   if (def.ProtectReport && protectionKey) {
@@ -318,10 +311,24 @@ bool protectionPasswordKeyPresent(const std::string &path) {
   return text && protectionPasswordKeyPresentText(*text);
 }
 
+namespace {
+
+// A definition may be a link into a folder of the user's own: the link stays and its file is
+// replaced, keeping its permissions.
+AtomicWriteOptions definitionWrite(bool keepBackup) {
+  AtomicWriteOptions options;
+  options.link = LinkAtTarget::WriteThrough;
+  options.keepMode = true;
+  options.keepBackup = keepBackup;
+  return options;
+}
+
+} // namespace
+
 void writeDefinition(const std::string &path, const ReportDefinition &def) {
   if (const auto refusal = unencipherablePassword(def))
     throw std::runtime_error(*refusal);
-  replaceFile(path, fileBytes(def, definitionFileText(def)), false);
+  replaceFile(path, fileBytes(def, definitionFileText(def)), definitionWrite(false));
 }
 
 namespace {
@@ -339,7 +346,7 @@ void saveWithBackup(const std::string &path, ReportDefinition &def) {
     throw std::runtime_error(*refusal);
   const std::string text = definitionFileText(def);
   const std::string bytes = fileBytes(def, text);
-  replaceFile(path, bytes, true);
+  replaceFile(path, bytes, definitionWrite(true));
   def.fileIsWindows1252 = bytes != text;
   def.definitionChanged = false;
   def.definitionFilePath = fullPath(path);

@@ -1,29 +1,17 @@
 #include "definition/ini_reader.h"
 
-#include "definition/text_utils.h"
+#include "base/strings.h"
 
 #include <algorithm>
 
 namespace brevant {
 
-namespace {
-
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && isBlank(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back()))
-    text.remove_suffix(1);
-  return text;
-}
-
-} // namespace
+namespace {} // namespace
 
 size_t IniProfile::NoCaseHash::operator()(std::string_view s) const {
   size_t hash = 14695981039346656037ull;
   for (char c : s) {
-    hash ^= static_cast<unsigned char>(lowerAscii(c));
+    hash ^= static_cast<unsigned char>(asciiLower(c));
     hash *= 1099511628211ull;
   }
   return hash;
@@ -33,7 +21,7 @@ bool IniProfile::NoCaseEqual::operator()(std::string_view a, std::string_view b)
   if (a.size() != b.size())
     return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (lowerAscii(a[i]) != lowerAscii(b[i]))
+    if (asciiLower(a[i]) != asciiLower(b[i]))
       return false;
   return true;
 }

@@ -1,6 +1,6 @@
 #include "definition/name_lookup.h"
 
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 
 namespace brevant {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Lookups by name: the first item of a list, or the first field of a record set, whose name
 // equals a text. Mode 0 compares bytes; mode 1 ignores letter case by Unicode simple case folding
-// (cipher/case_folding.h), so "É" equals "é", "Σ" equals "σ" and "Ж" equals "ж".
+// (base/case_folding.h), so "É" equals "é", "Σ" equals "σ" and "Ж" equals "ж".
 
 #include <concepts>
 #include <cstddef>

@@ -1,5 +1,7 @@
 #include "definition/run_log.h"
 
+#include "base/file_kind.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -41,19 +43,6 @@ int writeAll(int fd, const char *data, size_t size) {
   return 0;
 }
 
-// Why a file of this kind cannot be a log, or nullptr for a regular file.
-const char *unsuitableKind(mode_t mode) {
-  if (S_ISDIR(mode))
-    return "it is a folder";
-  if (S_ISFIFO(mode))
-    return "it is a pipe (FIFO)";
-  if (S_ISCHR(mode) || S_ISBLK(mode))
-    return "it is a device";
-  if (S_ISSOCK(mode))
-    return "it is a socket";
-  return nullptr;
-}
-
 // Puts `value` as `width` decimal digits at `out`.
 void putDigits(char *out, long value, int width) {
   for (int i = width - 1; i >= 0; --i) {
@@ -90,8 +79,8 @@ bool RunLog::open(const std::string &path, bool holdsSecret) {
   writeError_.clear();
   struct stat existing {};
   if (::lstat(path.c_str(), &existing) == 0) {
-    if (const char *why = unsuitableKind(existing.st_mode)) {
-      openError_ = why;
+    if (const char *kind = nonFileKind(existing.st_mode)) {
+      openError_ = std::string("it is ") + kind;
       return false;
     }
     // A link is replaced, never followed; a file that must become private is made afresh, so
@@ -110,9 +99,9 @@ bool RunLog::open(const std::string &path, bool holdsSecret) {
     return false;
   }
   struct stat opened {};
-  if (::fstat(fd, &opened) != 0 || unsuitableKind(opened.st_mode) != nullptr) {
-    const char *why = unsuitableKind(opened.st_mode);
-    openError_ = why != nullptr ? why : std::strerror(errno);
+  if (::fstat(fd, &opened) != 0 || nonFileKind(opened.st_mode) != nullptr) {
+    const char *kind = nonFileKind(opened.st_mode);
+    openError_ = kind != nullptr ? std::string("it is ") + kind : std::strerror(errno);
     ::close(fd);
     return false;
   }

@@ -2,8 +2,8 @@
 // The value written for one database field: long text and binary fields are read in pieces of
 // 16,384 bytes; a field that cannot be read gives the text "#Error".
 
+#include "base/variant.h"
 #include "engine/components/database/recordset.h"
-#include "engine/components/variant.h"
 
 namespace brevant {
 

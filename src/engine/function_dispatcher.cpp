@@ -1,6 +1,7 @@
 #include "engine/function_dispatcher.h"
 
-#include "definition/text_utils.h"
+#include "base/strings.h"
+#include "base/tokenizer.h"
 #include "engine/components/spreadsheet/workbook.h"
 #include "engine/numeric_text.h"
 #include "engine/script_functions.h"
@@ -13,12 +14,6 @@
 
 namespace brevant {
 namespace {
-
-std::string upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return text;
-}
 
 // One PAGEBREAK item naming a group break ("2G", "1G2"): true when it was accepted.
 bool takeGroupBreak(FunctionSettings &s, const std::string &item, size_t g) {
@@ -72,7 +67,7 @@ bool parsePageBreaks(FunctionSettings &s, std::string_view text, bool printerAva
       break;
     if (token == ",")
       continue;
-    const std::string item = upper(unquote(token));
+    const std::string item = asciiUpper(unquote(token));
     const size_t g = item.find('G');
     if (s.pageBreakGroups == 0 && g != std::string::npos) {
       accepted = takeGroupBreak(s, item, g) || accepted;

@@ -3,8 +3,8 @@
 // level last, which holds every field that no group names. Each level's template block holds
 // its own fields' cells and the block of every level inside it.
 
+#include "base/variant.h"
 #include "engine/components/spreadsheet/cells/cell_address.h"
-#include "engine/components/variant.h"
 #include "engine/report_fill.h"
 
 #include <string>

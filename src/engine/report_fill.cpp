@@ -1,7 +1,7 @@
 #include "engine/report_fill.h"
 
+#include "base/paths.h"
 #include "definition/name_lookup.h"
-#include "definition/text_utils.h"
 #include "engine/components/database/connection.h"
 #include "engine/components/database/recordset.h"
 #include "engine/components/spreadsheet/worksheet.h"

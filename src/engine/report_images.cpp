@@ -1,7 +1,9 @@
 #include "engine/report_images.h"
 
+#include "base/paths.h"
+#include "base/strings.h"
+#include "base/tokenizer.h"
 #include "definition/run_log.h"
-#include "definition/text_utils.h"
 #include "engine/components/spreadsheet/drawing/shapes.h"
 #include "engine/components/spreadsheet/worksheet.h"
 #include "engine/components/spreadsheet/xl_constants.h"
@@ -25,12 +27,6 @@ Shape &addPicture(Shapes &shapes, const std::string &path, double left, double t
   return shapes.AddPicture(path, false, true, left, top, width, height);
 }
 
-std::string upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return text;
-}
-
 // The number after the first letter of "W120" or "H80"; nullopt when there is none.
 std::optional<float> sizeWord(const std::string &word) {
   const auto value = numericValue(std::string_view(word).substr(1));
@@ -45,7 +41,7 @@ ImageStyle ParseImageStyle(std::string_view text) {
   ImageStyle style;
   int pos = 1;
   for (;;) {
-    const std::string word = upper(nextToken(text, pos, false));
+    const std::string word = asciiUpper(nextToken(text, pos, false));
     if (word.empty())
       break;
     if (word == "MAS") {

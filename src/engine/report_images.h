@@ -4,8 +4,8 @@
 // the picture sits is written by the template's author into the template cell as a short style
 // text such as "STRETCH NMS" or "W120".
 
+#include "base/variant.h"
 #include "engine/components/spreadsheet/range.h"
-#include "engine/components/variant.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,8 @@
 #include "engine/run_driver.h"
 
+#include "base/paths.h"
+#include "base/strings.h"
 #include "definition/definition_file.h"
-#include "definition/text_utils.h"
 #include "engine/components/spreadsheet/workbook.h"
 #include "engine/file_identity.h"
 #include "engine/function_dispatcher.h"
@@ -19,12 +20,6 @@ namespace brevant {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string currentFolder() {
-  std::error_code ec;
-  const fs::path here = fs::current_path(ec);
-  return ec ? std::string() : here.string();
-}
 
 std::string parentOf(const std::string &path) { return fs::path(path).parent_path().string(); }
 

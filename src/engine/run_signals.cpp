@@ -1,7 +1,7 @@
 #include "engine/run_signals.h"
 
+#include "base/pending_files.h"
 #include "definition/run_log.h"
-#include "engine/components/spreadsheet/io/pending_files.h"
 
 #include <atomic>
 #include <cerrno>

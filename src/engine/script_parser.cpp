@@ -1,7 +1,8 @@
 #include "engine/script_parser.h"
 
+#include "base/strings.h"
+#include "base/tokenizer.h"
 #include "definition/definition_file.h"
-#include "definition/text_utils.h"
 #include "engine/data_source_connections.h"
 #include "engine/parameter_substitution.h"
 
@@ -13,15 +14,6 @@
 namespace brevant {
 
 namespace {
-
-std::string upperCase(std::string_view text) {
-  std::string result(text);
-  for (char &c : result) {
-    if (c >= 'a' && c <= 'z')
-      c = static_cast<char>(c - 'a' + 'A');
-  }
-  return result;
-}
 
 // A number written in the script ("2", " 2 ", "+2", "2.0", "1e1"), rounded half to even. Nothing
 // for other text and for values outside the 16-bit range.
@@ -229,7 +221,7 @@ void ScriptParser::takeToken(const std::string &token) {
       syntaxError("Syntax error. Expected \"=\" after \"@" + settings_.functionLabel + "\".");
     return;
   case State::Function: {
-    const std::string name = upperCase(value);
+    const std::string name = asciiUpper(value);
     if (name == "EXECSQL")
       settings_.functionKind = kExecSqlFunction;
     else if (name == "NAME")
@@ -295,7 +287,7 @@ void ScriptParser::takeToken(const std::string &token) {
 }
 
 void ScriptParser::beginParameter(const std::string &name) {
-  parameter_ = upperCase(name);
+  parameter_ = asciiUpper(name);
   settings_.functionHeader += parameter_;
   if (!isFunctionParameter(settings_.functionKind, parameter_))
     return syntaxError("Syntax error. Unknown parameter name " + quoted(name) + ".");
@@ -331,7 +323,7 @@ bool ScriptParser::applyValue() {
     s.rangeText = value;
     s.copyRangeMode = name == "COPYRANGE";
   } else if (name == "TYPE" || name == "FILLORDER") {
-    const std::string word = upperCase(value);
+    const std::string word = asciiUpper(value);
     const bool isType = name == "TYPE";
     if (word == (isType ? "FIX" : "COL")) {
       (isType ? s.fixedLayout : s.fillByColumn) = 1;
@@ -358,7 +350,7 @@ bool ScriptParser::applyValue() {
   } else if (name == "PAGEBREAK") {
     s.addPageBreak(value);
   } else if (name == "NODATA") {
-    if (upperCase(value) == "DELRANGE")
+    if (asciiUpper(value) == "DELRANGE")
       s.deleteRangeOnNoData = true;
   }
   return true;

@@ -1,6 +1,9 @@
 #include "engine/workbook_lifecycle.h"
 
-#include "definition/text_utils.h"
+#include "base/child_process.h"
+#include "base/file_kind.h"
+#include "base/paths.h"
+#include "base/strings.h"
 #include "engine/components/spreadsheet/file_formats.h"
 #include "engine/components/spreadsheet/workbook.h"
 
@@ -13,7 +16,6 @@
 #include <fstream>
 #include <stdexcept>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace brevant {
@@ -30,26 +32,14 @@ bool isTextLike(int code) {
          kTextLikeFormats.end();
 }
 
-std::string parentFolder(const std::string &path) { return fs::path(path).parent_path().string(); }
-
 // Makes sure a report can be written at `path` without touching what is there: the folder is
 // created when missing and a probe file is made beside the report and removed again. The new
 // report is written beside the old one and renamed over it when complete, so an old report
 // stays until then.
 void checkReportCanBeWritten(const std::string &path) {
-  struct stat existing {};
-  if (::lstat(path.c_str(), &existing) == 0) {
-    const char *kind = S_ISDIR(existing.st_mode)                                ? "a folder"
-                       : S_ISFIFO(existing.st_mode)                             ? "a pipe (FIFO)"
-                       : S_ISCHR(existing.st_mode) || S_ISBLK(existing.st_mode) ? "a device"
-                       : S_ISSOCK(existing.st_mode)                             ? "a socket"
-                                                                                : nullptr;
-    if (kind != nullptr)
-      throw std::runtime_error("The path \"" + path + "\" is " + kind + ", not a file.");
-  }
-  const std::string folder = parentFolder(path);
-  if (!folder.empty())
-    createFolders(folder);
+  if (const char *kind = nonFileAt(path))
+    throw std::runtime_error("The path \"" + path + "\" is " + kind + ", not a file.");
+  createFolders(containingFolder(path));
   std::string probe = path + ".XXXXXX";
   const int fd = ::mkstemp(probe.data());
   if (fd < 0)
@@ -60,24 +50,6 @@ void checkReportCanBeWritten(const std::string &path) {
 }
 
 std::string describe(const std::exception &e) { return e.what(); }
-
-bool programOnPath(const std::string &name) {
-  const char *pathVar = std::getenv("PATH");
-  if (pathVar == nullptr)
-    return false;
-  const std::string list = pathVar;
-  size_t start = 0;
-  while (start <= list.size()) {
-    size_t end = list.find(':', start);
-    if (end == std::string::npos)
-      end = list.size();
-    const std::string folder = end > start ? list.substr(start, end - start) : ".";
-    if (access((folder + "/" + name).c_str(), X_OK) == 0)
-      return true;
-    start = end + 1;
-  }
-  return false;
-}
 
 } // namespace
 
@@ -206,26 +178,14 @@ bool displayWithDesktop(const std::string &path, std::string &why) {
     return false;
   }
   const char *opener = "xdg-open";
-  if (!programOnPath(opener)) {
+  if (findProgram(opener).empty()) {
     why = "the program \"xdg-open\" is not installed.";
     return false;
   }
-  // The opener runs in a grandchild, so that it outlives this process and leaves no zombie.
-  const pid_t child = fork();
-  if (child < 0) {
-    why = std::string("the desktop's program could not be started: ") + std::strerror(errno) + ".";
+  if (const int error = startDetached({opener, path})) {
+    why = std::string("the desktop's program could not be started: ") + std::strerror(error) + ".";
     return false;
   }
-  if (child == 0) {
-    if (fork() == 0) {
-      setsid();
-      execlp(opener, opener, path.c_str(), static_cast<char *>(nullptr));
-      _exit(127);
-    }
-    _exit(0);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
   return true;
 }
 

@@ -1,17 +1,13 @@
 #include "frontends/command_line.h"
 
+#include "base/strings.h"
+
 #include "engine/numeric_text.h"
 
 #include <cctype>
 
 namespace brevant {
 namespace {
-
-std::string upper(std::string text) {
-  for (char &c : text)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
 
 bool allDigits(const std::string &text) {
   for (char c : text)
@@ -41,7 +37,7 @@ parseCommandLine(const std::vector<std::string> &arguments,
 
   size_t i = 1;
   while (i < arguments.size()) {
-    const std::string word = upper(arguments[i]);
+    const std::string word = asciiUpper(arguments[i]);
     if (word == "-C") {
       line.batch = true;
     } else if (word == "-D") {

@@ -1,8 +1,8 @@
 #include "frontends/startup.h"
 
+#include "base/paths.h"
 #include "definition/definition_file.h"
 #include "definition/run_log.h"
-#include "definition/text_utils.h"
 #include "engine/components/spreadsheet/file_type_table.h"
 #include "engine/product_info.h"
 #include "engine/run_driver.h"
@@ -34,9 +34,8 @@ fs::path executablePath() {
 }
 
 std::string absoluteAgainstCurrent(const std::string &path) {
-  std::error_code ec;
-  const fs::path here = fs::current_path(ec);
-  return joinPath(ec ? std::string("/") : here.string(), path);
+  const std::string here = currentFolder();
+  return joinPath(here.empty() ? std::string("/") : here, path);
 }
 
 } // namespace

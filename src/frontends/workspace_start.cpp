@@ -1,6 +1,7 @@
 #include "frontends/workspace_start.h"
 
-#include "definition/text_utils.h"
+#include "base/paths.h"
+#include "base/tokenizer.h"
 #include "desktop/error_box.h"
 #include "desktop/prompt.h"
 #include "desktop/workspace_state.h"

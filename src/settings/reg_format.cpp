@@ -1,30 +1,18 @@
 #include "settings/reg_format.h"
 
+#include "base/strings.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-#include "cipher/codepage.h"
+#include "base/codepage.h"
 
 namespace brevant {
 
 namespace {
 
 enum class FileVersion { Five, Four };
-
-bool isSpace(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && isSpace(s.front()))
-    s.remove_prefix(1);
-  while (!s.empty() && isSpace(s.back()))
-    s.remove_suffix(1);
-  return s;
-}
-
-bool startsWithFolded(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && foldCase(s.substr(0, prefix.size())) == prefix;
-}
 
 int hexDigit(char c) {
   if (c >= '0' && c <= '9')
@@ -86,7 +74,7 @@ std::optional<std::string> readQuoted(std::string_view s, std::size_t &pos) {
 
 std::optional<std::string> readHexBytes(std::string_view list) {
   std::string bytes;
-  list = trim(list);
+  list = trimmed(list, " \t");
   if (list.empty())
     return bytes;
   std::size_t start = 0;
@@ -94,7 +82,7 @@ std::optional<std::string> readHexBytes(std::string_view list) {
     std::size_t comma = list.find(',', start);
     if (comma == std::string_view::npos)
       comma = list.size();
-    const std::string_view item = trim(list.substr(start, comma - start));
+    const std::string_view item = trimmed(list.substr(start, comma - start), " \t");
     if (item.empty()) {
       if (comma != list.size()) // only a trailing comma may leave an empty item
         return std::nullopt;
@@ -131,10 +119,10 @@ bool readValueLine(std::string_view line, FileVersion version, RegistryKey &key)
       return false;
     name = std::move(*quoted);
   }
-  std::string_view rest = trim(line.substr(pos));
+  std::string_view rest = trimmed(line.substr(pos), " \t");
   if (rest.empty() || rest[0] != '=')
     return false;
-  rest = trim(rest.substr(1));
+  rest = trimmed(rest.substr(1), " \t");
 
   if (rest == "-") {
     key.remove(name);
@@ -143,13 +131,13 @@ bool readValueLine(std::string_view line, FileVersion version, RegistryKey &key)
   if (!rest.empty() && rest[0] == '"') {
     std::size_t end = 0;
     auto text = readQuoted(rest, end);
-    if (!text || !trim(rest.substr(end)).empty())
+    if (!text || !trimmed(rest.substr(end), " \t").empty())
       return false;
     key.set(name, kRegSz, utf8ToUtf16le(*text) + std::string(2, '\0'));
     return true;
   }
-  if (startsWithFolded(rest, "dword:")) {
-    const std::string_view digits = trim(rest.substr(6));
+  if (startsWithAsciiNoCase(rest, "dword:")) {
+    const std::string_view digits = trimmed(rest.substr(6), " \t");
     if (digits.empty() || digits.size() > 8)
       return false;
     uint32_t value = 0;
@@ -165,7 +153,7 @@ bool readValueLine(std::string_view line, FileVersion version, RegistryKey &key)
     key.set(name, kRegDword, std::move(data));
     return true;
   }
-  if (startsWithFolded(rest, "hex")) {
+  if (startsWithAsciiNoCase(rest, "hex")) {
     rest.remove_prefix(3);
     uint32_t type = kRegBinary;
     if (!rest.empty() && rest[0] == '(') {
@@ -273,7 +261,7 @@ ParsedRegFile parseRegFile(std::string_view bytes) {
   bool seenContent = false;
 
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::string_view line = trim(lines[i]);
+    std::string_view line = trimmed(lines[i], " \t");
     if (line.empty())
       continue;
     if (!seenContent) {
@@ -298,7 +286,7 @@ ParsedRegFile parseRegFile(std::string_view bytes) {
     while (joined.back() == '\\' && joined.find("=hex") != std::string::npos &&
            i + 1 < lines.size()) {
       joined.pop_back();
-      joined += trim(lines[++i]);
+      joined += trimmed(lines[++i], " \t");
       if (joined.empty())
         break;
     }

@@ -1,9 +1,11 @@
 #include "settings/registry.h"
 
+#include "base/strings.h"
+
 #include <charconv>
 #include <cmath>
 
-#include "cipher/codepage.h"
+#include "base/codepage.h"
 #include "settings/settings_file.h"
 
 namespace brevant {
@@ -56,14 +58,13 @@ std::string textUpToZero(std::string_view data) {
   return text;
 }
 
-bool isNumberBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 } // namespace
 
 bool leadingWholeNumber(std::string_view text, int32_t &number) {
   std::size_t i = 0;
-  while (i < text.size() && isNumberBlank(text[i]))
+  while (i < text.size() && isBlank(text[i]))
     ++i;
   const std::size_t start = i;
   if (i < text.size() && (text[i] == '+' || text[i] == '-'))

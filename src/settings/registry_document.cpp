@@ -1,5 +1,7 @@
 #include "settings/registry_document.h"
 
+#include "base/case_folding.h"
+
 #include <array>
 #include <utility>
 
@@ -31,19 +33,11 @@ std::string_view hiveName(Hive hive) {
 }
 
 std::optional<Hive> hiveFromName(std::string_view name) {
-  const std::string folded = foldCase(name);
+  const std::string folded = caseFolded(name);
   for (const auto &h : kHives)
-    if (folded == foldCase(h.full) || folded == foldCase(h.brief))
+    if (folded == caseFolded(h.full) || folded == caseFolded(h.brief))
       return h.hive;
   return std::nullopt;
-}
-
-std::string foldCase(std::string_view text) {
-  std::string out(text);
-  for (char &c : out)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  return out;
 }
 
 bool isValidKeyPath(std::string_view path) {
@@ -65,12 +59,12 @@ bool isValidKeyPath(std::string_view path) {
 }
 
 const RegistryValue *RegistryKey::find(std::string_view name) const {
-  auto it = index_.find(foldCase(name));
+  auto it = index_.find(caseFolded(name));
   return it == index_.end() ? nullptr : &values_[it->second];
 }
 
 void RegistryKey::set(std::string_view name, uint32_t type, std::string data) {
-  auto [it, inserted] = index_.try_emplace(foldCase(name), values_.size());
+  auto [it, inserted] = index_.try_emplace(caseFolded(name), values_.size());
   if (inserted)
     values_.push_back(RegistryValue{std::string(name), type, std::move(data)});
   else
@@ -78,7 +72,7 @@ void RegistryKey::set(std::string_view name, uint32_t type, std::string data) {
 }
 
 void RegistryKey::remove(std::string_view name) {
-  auto it = index_.find(foldCase(name));
+  auto it = index_.find(caseFolded(name));
   if (it == index_.end())
     return;
   const std::size_t pos = it->second;
@@ -93,7 +87,7 @@ std::string RegistryDocument::indexName(Hive hive, std::string_view path) {
   std::string name(hiveName(hive));
   if (!path.empty())
     name += '\\', name += path;
-  return foldCase(name);
+  return caseFolded(name);
 }
 
 RegistryKey *RegistryDocument::findKey(Hive hive, std::string_view path) {
@@ -109,10 +103,10 @@ const RegistryKey *RegistryDocument::findKey(Hive hive, std::string_view path) c
 bool RegistryDocument::keyExists(Hive hive, std::string_view path) const {
   if (path.empty() || findKey(hive, path))
     return true;
-  const std::string prefix = foldCase(path) + '\\';
+  const std::string prefix = caseFolded(path) + '\\';
   for (const auto &key : keys_)
     if (key.hive() == hive && key.path().size() > prefix.size() &&
-        foldCase(key.path()).compare(0, prefix.size(), prefix) == 0)
+        caseFolded(key.path()).compare(0, prefix.size(), prefix) == 0)
       return true;
   return false;
 }
@@ -125,12 +119,12 @@ RegistryKey &RegistryDocument::addKey(Hive hive, std::string_view path) {
 }
 
 void RegistryDocument::removeKey(Hive hive, std::string_view path) {
-  const std::string folded = foldCase(path);
+  const std::string folded = caseFolded(path);
   const std::string prefix = folded + '\\';
   auto doomed = [&](const RegistryKey &key) {
     if (key.hive() != hive)
       return false;
-    const std::string name = foldCase(key.path());
+    const std::string name = caseFolded(key.path());
     return name == folded || path.empty() || name.compare(0, prefix.size(), prefix) == 0;
   };
   std::erase_if(keys_, doomed);

@@ -1,7 +1,8 @@
 #pragma once
 // The registry as the store file holds it: key blocks under a hive, each with named values of a
-// registry type. Key paths and value names match without regard to ASCII letter case, as in the
-// registry; the spelling first stored is kept.
+// registry type. Key paths and value names match without regard to letter case, as in the
+// registry (in every script: "Ä" and "ä" name one key, by base/case_folding.h); the spelling first
+// stored is kept.
 
 #include <cstdint>
 #include <optional>
@@ -37,9 +38,6 @@ struct RegistryValue {
   uint32_t type = kRegNone;
   std::string data;
 };
-
-// ASCII letters folded to lower case.
-std::string foldCase(std::string_view text);
 
 // True for "" (the hive itself) and for names separated by single '\' with no empty name and no
 // line break or zero character in them.

@@ -1,7 +1,6 @@
 #include "settings/settings_file.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <pwd.h>
@@ -9,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/atomic_file.h"
+#include "base/paths.h"
 #include "settings/reg_format.h"
 
 namespace brevant {
@@ -64,15 +65,6 @@ ReadResult readWholeFile(const std::string &path, std::string &bytes) {
   return ReadResult::Read;
 }
 
-std::string parentFolder(const std::string &path) {
-  const std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos)
-    return ".";
-  if (slash == 0)
-    return "/";
-  return path.substr(0, slash);
-}
-
 // Creates the missing folders of `folder` with mode 0700.
 bool ensureFolder(const std::string &folder) {
   struct stat st {};
@@ -80,63 +72,12 @@ bool ensureFolder(const std::string &folder) {
     return S_ISDIR(st.st_mode);
   if (errno != ENOENT)
     return false;
-  const std::string parent = parentFolder(folder);
+  const std::string parent = containingFolder(folder);
   if (parent != folder && !ensureFolder(parent))
     return false;
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
     return false;
   ::chmod(folder.c_str(), 0700);
-  return true;
-}
-
-// The file a symbolic link points at (which need not exist yet), so that replacing the file
-// keeps the link.
-std::string resolveLink(std::string path) {
-  for (int depth = 0; depth < 40; ++depth) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-      return path;
-    char target[PATH_MAX];
-    const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
-    if (n <= 0)
-      return path;
-    std::string next(target, static_cast<std::size_t>(n));
-    path = next.front() == '/' ? next : parentFolder(path) + "/" + next;
-  }
-  return path;
-}
-
-bool writeAll(int fd, const std::string &bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-bool replaceFile(const std::string &path, const std::string &bytes) {
-  const std::string folder = parentFolder(path);
-  const std::size_t slash = path.find_last_of('/');
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string temp = folder + "/." + name + ".XXXXXX";
-  FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
-  if (fd.get() < 0)
-    return false;
-  const bool written = ::fchmod(fd.get(), 0600) == 0 && writeAll(fd.get(), bytes) &&
-                       ::fsync(fd.get()) == 0 && ::close(fd.release()) == 0;
-  if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  // The rename itself reaches the disk with the folder.
-  FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() >= 0)
-    ::fsync(dir.get());
   return true;
 }
 
@@ -172,8 +113,8 @@ bool updateSettingsFile(const std::string &givenPath,
                         const std::function<bool(RegistryDocument &)> &change) {
   if (givenPath.empty())
     return false;
-  const std::string path = resolveLink(givenPath);
-  const std::string folder = parentFolder(path);
+  const std::string path = linkTarget(givenPath);
+  const std::string folder = containingFolder(path);
   if (!ensureFolder(folder))
     return false;
 
@@ -197,7 +138,15 @@ bool updateSettingsFile(const std::string &givenPath,
   }
   if (!change(parsed.document))
     return true;
-  return replaceFile(path, formatRegFile(parsed.document));
+  // Only the user reads the settings: they hold the data-source logins.
+  AtomicWriteOptions options;
+  options.mode = 0600;
+  try {
+    replaceFile(path, formatRegFile(parsed.document), options);
+  } catch (const AtomicFileError &) {
+    return false; // the caller's settings stay as they were; a failed save is only reported
+  }
+  return true;
 }
 
 } // namespace brevant

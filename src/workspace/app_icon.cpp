@@ -1,6 +1,6 @@
 #include "workspace/app_icon.h"
 
-#include "definition/text_utils.h"
+#include "base/paths.h"
 
 #include <QFileInfo>
 #include <QPainter>

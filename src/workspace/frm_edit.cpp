@@ -1,8 +1,9 @@
 #include "workspace/frm_edit.h"
 
+#include "base/paths.h"
+#include "base/tokenizer.h"
 #include "configuration/frm_configuration.h"
 #include "definition/definition_file.h"
-#include "definition/text_utils.h"
 #include "desktop/error_box.h"
 #include "desktop/prompt.h"
 #include "desktop/shell_open.h"
@@ -47,10 +48,10 @@ std::string parentFolder(const std::string &path) {
   return path.empty() ? std::string() : fs::path(path).parent_path().string();
 }
 
-std::string currentFolder() {
-  std::error_code ec;
-  const fs::path here = fs::current_path(ec);
-  return ec ? std::string("/") : here.string();
+// The current folder, or the root when it cannot be read.
+std::string currentFolderOrRoot() {
+  const std::string here = currentFolder();
+  return here.empty() ? std::string("/") : here;
 }
 
 // The selected text up to its first line break.
@@ -380,7 +381,7 @@ void FrmEdit::openSubject(DefinitionSubject subject) {
     if (isNetworkPath(folder))
       path = joinPath(folder, *stored);
     else
-      path = resolveRunPath(def, folder.empty() ? currentFolder() : folder, *stored);
+      path = resolveRunPath(def, folder.empty() ? currentFolderOrRoot() : folder, *stored);
   }
 
   std::error_code ec;

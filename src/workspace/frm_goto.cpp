@@ -1,6 +1,6 @@
 #include "workspace/frm_goto.h"
 
-#include "definition/text_utils.h"
+#include "base/tokenizer.h"
 #include "desktop/error_box.h"
 #include "desktop/tab_order.h"
 #include "workspace/frm_edit.h"

@@ -1,7 +1,7 @@
 #include "workspace/frm_main.h"
 
+#include "base/tokenizer.h"
 #include "definition/definition_file.h"
-#include "definition/text_utils.h"
 #include "desktop/error_box.h"
 #include "desktop/prompt.h"
 #include "desktop/shell_open.h"

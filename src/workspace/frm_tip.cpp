@@ -1,6 +1,7 @@
 #include "workspace/frm_tip.h"
 
-#include "definition/text_utils.h"
+#include "base/paths.h"
+#include "base/tokenizer.h"
 #include "desktop/tab_order.h"
 #include "settings/app_settings.h"
 #include "settings/registry.h"

@@ -1,6 +1,7 @@
 #include "workspace/help_viewer.h"
 
-#include "definition/text_utils.h"
+#include "base/paths.h"
+#include "base/tokenizer.h"
 #include "desktop/shell_open.h"
 
 #include <QDesktopServices>

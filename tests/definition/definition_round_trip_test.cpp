@@ -2,7 +2,7 @@
 // of their own, the encoding the file came in, and no enciphered password that cannot be read.
 #include "definition/definition_file.h"
 
-#include "cipher/codepage.h"
+#include "base/codepage.h"
 #include "cipher/password_cipher.h"
 #include "support/temp_folder.h"
 

@@ -2,8 +2,10 @@
 // arbitrary bytes. Every call that starts inside the text must move forward, or a caller's
 // loop would never end.
 
+#include "base/paths.h"
+#include "base/strings.h"
+#include "base/tokenizer.h"
 #include "definition/name_lookup.h"
-#include "definition/text_utils.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cipher/codepage.h"
+#include "base/codepage.h"
 
 namespace brevant {
 namespace {

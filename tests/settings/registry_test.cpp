@@ -53,6 +53,16 @@ TEST_F(Registry, KeysAndValueNamesMatchWithoutRegardToCase) {
   EXPECT_EQ(file.find("showtips"), std::string::npos);
 }
 
+TEST_F(Registry, NamesInOtherScriptsMatchWithoutRegardToCaseToo) {
+  // As in the registry: "Ä" and "ä", "Σ" and "σ" name one key and one value.
+  RegSaveNumber(kUser, "SOFTWARE\\\xC3\x84rger", "\xCE\xA3umme", 5);
+  EXPECT_EQ(RegGetNumber(kUser, "software\\\xC3\xA4RGER", "\xCF\x83UMME", 0), 5);
+  RegSaveNumber(kUser, "SOFTWARE\\\xC3\xA4rger", "\xCF\x83umme", 6);
+  const std::string file = readBytes(storePath);
+  EXPECT_EQ(file.find("\xC3\xA4rger"), std::string::npos) << file;
+  EXPECT_NE(file.find("\"\xCE\xA3umme\"=dword:00000006"), std::string::npos) << file;
+}
+
 TEST_F(Registry, StringTextIsReadAsANumber) {
   writeStore(kOptionsBlock + "\"A\"=\"30\"\r\n\"B\"=\"abc\"\r\n\"C\"=\"12.6\"\r\n" +
              "\"D\"=\" -7.5 apples\"\r\n\"E\"=\"99999999999\"\r\n\"F\"=\"\"\r\n" +

@@ -1,5 +1,7 @@
 #include "engine/components/database/connection_string.h"
 
+#include "base/strings.h"
+
 #include "engine/components/database/database_error.h"
 
 #include <algorithm>
@@ -9,28 +11,6 @@
 namespace brevant {
 
 namespace {
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char &c : out)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-std::string_view trim(std::string_view text) {
-  size_t begin = text.find_first_not_of(" \t\r\n");
-  if (begin == std::string_view::npos)
-    return {};
-  size_t end = text.find_last_not_of(" \t\r\n");
-  return text.substr(begin, end - begin + 1);
-}
 
 // Reads a value starting at `pos` (just after '='), leaving `pos` on the ';' that ends it or
 // at the end of the text.
@@ -61,7 +41,7 @@ std::string readValue(std::string_view text, size_t &pos) {
   size_t end = text.find(';', pos);
   if (end == std::string_view::npos)
     end = text.size();
-  value = std::string(trim(text.substr(pos, end - pos)));
+  value = std::string(trimmed(text.substr(pos, end - pos)));
   pos = end;
   return value;
 }
@@ -83,13 +63,13 @@ ConnectionAttributes ConnectionAttributes::parse(std::string_view text) {
         (semicolon != std::string_view::npos && semicolon < equals)) {
       // A key without a value.
       size_t end = semicolon == std::string_view::npos ? text.size() : semicolon;
-      std::string_view key = trim(text.substr(pos, end - pos));
+      std::string_view key = trimmed(text.substr(pos, end - pos));
       if (!key.empty())
         attributes.set(key, "");
       pos = end;
       continue;
     }
-    std::string_view key = trim(text.substr(pos, equals - pos));
+    std::string_view key = trimmed(text.substr(pos, equals - pos));
     pos = equals + 1;
     std::string value = readValue(text, pos);
     if (!key.empty())
@@ -100,14 +80,14 @@ ConnectionAttributes ConnectionAttributes::parse(std::string_view text) {
 
 std::optional<std::string> ConnectionAttributes::get(std::string_view key) const {
   for (const auto &[k, v] : pairs_)
-    if (equalsNoCase(k, key))
+    if (equalsAsciiNoCase(k, key))
       return v;
   return std::nullopt;
 }
 
 void ConnectionAttributes::set(std::string_view key, std::string_view value) {
   for (auto &[k, v] : pairs_)
-    if (equalsNoCase(k, key)) {
+    if (equalsAsciiNoCase(k, key)) {
       v = std::string(value);
       return;
     }
@@ -115,12 +95,12 @@ void ConnectionAttributes::set(std::string_view key, std::string_view value) {
 }
 
 void ConnectionAttributes::erase(std::string_view key) {
-  std::erase_if(pairs_, [&](const auto &pair) { return equalsNoCase(pair.first, key); });
+  std::erase_if(pairs_, [&](const auto &pair) { return equalsAsciiNoCase(pair.first, key); });
 }
 
 void ConnectionAttributes::rename(std::string_view from, std::string_view to) {
   auto it = std::find_if(pairs_.begin(), pairs_.end(),
-                         [&](const auto &pair) { return equalsNoCase(pair.first, from); });
+                         [&](const auto &pair) { return equalsAsciiNoCase(pair.first, from); });
   if (it == pairs_.end())
     return;
   std::string value = it->second;
@@ -128,7 +108,7 @@ void ConnectionAttributes::rename(std::string_view from, std::string_view to) {
   pairs_[index].first = std::string(to);
   // A key of the new name elsewhere gives way to the renamed one.
   for (size_t i = pairs_.size(); i-- > 0;)
-    if (i != index && equalsNoCase(pairs_[i].first, to)) {
+    if (i != index && equalsAsciiNoCase(pairs_[i].first, to)) {
       pairs_.erase(pairs_.begin() + static_cast<std::ptrdiff_t>(i));
       if (i < index)
         --index;
@@ -168,7 +148,7 @@ ConnectionTarget resolveConnectionTarget(std::string_view connectionString,
   ConnectionAttributes attributes = ConnectionAttributes::parse(connectionString);
 
   if (auto provider = attributes.get("Provider")) {
-    if (lower(*provider).rfind("msdasql", 0) != 0)
+    if (asciiLower(*provider).rfind("msdasql", 0) != 0)
       throw DatabaseError("The connection string names the provider \"" + *provider +
                           "\", which is not available on this system. Use an ODBC connection "
                           "string (for example \"Driver=PostgreSQL Unicode;Server=host;"
@@ -196,7 +176,7 @@ ConnectionTarget resolveConnectionTarget(std::string_view connectionString,
   }
 
   ConnectionTarget target;
-  std::string driver = lower(attributes.get("Driver").value_or(""));
+  std::string driver = asciiLower(attributes.get("Driver").value_or(""));
   if (driver.rfind("sqlite3", 0) == 0 && driver.find('/') == std::string::npos) {
     std::string database = attributes.get("Database").value_or("");
     if (database.empty())

@@ -1,5 +1,7 @@
 #include "engine/components/database/iso_datetime.h"
 
+#include "base/strings.h"
+
 #include <cctype>
 
 namespace brevant {
@@ -101,18 +103,10 @@ bool readEnd(Cursor &c) {
   return c.atEnd();
 }
 
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && text.front() == ' ')
-    text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ')
-    text.remove_suffix(1);
-  return text;
-}
-
 } // namespace
 
 std::optional<DateTimeValue> parseIsoDateTime(std::string_view text) {
-  Cursor c{trimmed(text)};
+  Cursor c{trimmed(text, " ")};
   DateTimeValue value;
   if (!readDate(c, value.date))
     return std::nullopt;
@@ -133,7 +127,7 @@ std::optional<DateValue> parseIsoDate(std::string_view text) {
 }
 
 std::optional<TimeValue> parseIsoTime(std::string_view text) {
-  Cursor c{trimmed(text)};
+  Cursor c{trimmed(text, " ")};
   TimeValue time;
   if (readTime(c, time) && readEnd(c))
     return time;

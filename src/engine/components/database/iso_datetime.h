@@ -3,7 +3,7 @@
 // "2024-03-05", "2024-03-05 14:30", "2024-03-05T14:30:15.250", "14:30:15". A trailing "Z" or
 // zone offset is accepted and ignored (the value is taken as written).
 
-#include "engine/components/variant.h"
+#include "base/variant.h"
 
 #include <optional>
 #include <string_view>

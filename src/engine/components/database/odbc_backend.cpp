@@ -1,6 +1,6 @@
 #include "engine/components/database/odbc_backend.h"
 
-#include "cipher/codepage.h"
+#include "base/codepage.h"
 #include "engine/components/database/database_error.h"
 #include "engine/components/database/odbc_diagnostics.h"
 #include "engine/components/database/odbc_fetch.h"

@@ -1,6 +1,6 @@
 #include "engine/components/database/odbc_diagnostics.h"
 
-#include "cipher/codepage.h"
+#include "base/codepage.h"
 #include "engine/components/database/database_error.h"
 
 #include <sql.h>

@@ -5,9 +5,9 @@
 // `EOF` itself cannot be a member name (the C library defines it as a macro), so the test for
 // the end is Recordset::Eof.
 
+#include "base/variant.h"
 #include "engine/components/database/database_constants.h"
 #include "engine/components/database/result_table.h"
-#include "engine/components/variant.h"
 
 #include <cstddef>
 #include <string>

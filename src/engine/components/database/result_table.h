@@ -6,7 +6,7 @@
 // the column grows without copying what it holds, and a reader that goes through the rows once
 // can hand back the blocks it has passed (releaseBefore) while it still reads the rest.
 
-#include "engine/components/variant.h"
+#include "base/variant.h"
 
 #include <cstddef>
 #include <cstdint>

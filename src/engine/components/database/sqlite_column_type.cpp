@@ -1,14 +1,14 @@
 #include "engine/components/database/sqlite_column_type.h"
 
+#include "base/strings.h"
+
 #include <cctype>
 #include <string>
 
 namespace brevant {
 
 SqliteColumnType classifySqliteDeclaredType(std::string_view declaredType) {
-  std::string t;
-  for (char c : declaredType)
-    t += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string t = asciiLower(declaredType);
   auto has = [&](const char *word) { return t.find(word) != std::string::npos; };
 
   using C = SqliteColumnClass;

@@ -1,5 +1,7 @@
 #include "engine/components/spreadsheet/file_formats.h"
 
+#include "base/strings.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -134,9 +136,7 @@ int formatForExtension(std::string_view path, int current) {
   size_t slash = path.find_last_of("/\\");
   if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
     return current;
-  std::string ext(path.substr(dot + 1));
-  for (auto &c : ext)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string ext = asciiLower(path.substr(dot + 1));
   if (ext == "xlsx")
     return xlOpenXMLWorkbook;
   if (ext == "xlsm")

@@ -1,4 +1,6 @@
 #include "engine/components/spreadsheet/file_type_table.h"
+
+#include "base/strings.h"
 #include "engine/components/spreadsheet/io/c_numbers.h"
 
 #include <cctype>
@@ -7,24 +9,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 
 namespace brevant {
 
-namespace {
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
-    s.remove_prefix(1);
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-    s.remove_suffix(1);
-  return s;
-}
-
-} // namespace
+namespace {} // namespace
 
 bool numericValue(std::string_view text, int32_t &value) {
-  std::string s(trim(text));
+  std::string s(trimmed(text, kAsciiSpaces));
   if (s.empty())
     return false;
   for (char c : s)

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "base/variant.h"
 #include "engine/components/spreadsheet/cells/cell_address.h"
-#include "engine/components/variant.h"
 
 namespace brevant {
 

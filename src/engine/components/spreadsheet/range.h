@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/variant.h"
 #include "engine/components/spreadsheet/cells/cell_address.h"
 #include "engine/components/spreadsheet/xl_constants.h"
-#include "engine/components/variant.h"
 
 namespace brevant {
 

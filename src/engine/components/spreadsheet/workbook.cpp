@@ -1,6 +1,8 @@
 #include "engine/components/spreadsheet/workbook.h"
 #include "engine/components/spreadsheet/sheet/sheet_xml.h"
 
+#include "base/strings.h"
+
 #include "engine/components/spreadsheet/io/xml_names.h"
 
 #include <cctype>
@@ -8,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 #include "engine/components/spreadsheet/application.h"
 #include "engine/components/spreadsheet/cells/styles.h"
 #include "engine/components/spreadsheet/convert/libreoffice_conversion.h"
@@ -35,10 +37,6 @@ constexpr const char *kSharedStringsType =
 constexpr const char *kStylesType =
     "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
 
-bool endsWith(std::string_view s, std::string_view suffix) {
-  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
-}
-
 std::string relationshipId(pugi::xml_node sheet) {
   for (auto a : sheet.attributes())
     if (localName(a.name()) == "id" && std::strchr(a.name(), ':'))
@@ -61,10 +59,7 @@ std::string extensionOf(const std::string &path) {
   size_t slash = path.rfind('/');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
     return {};
-  std::string ext = path.substr(dot + 1);
-  for (auto &c : ext)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
+  return asciiLower(std::string_view(path).substr(dot + 1));
 }
 
 // The sheet name a text file gets: its base name, without the characters sheet names cannot
@@ -210,7 +205,7 @@ void Workbook::loadWorkbookPart() {
     std::string id = relationshipId(sheet);
     sheetListIds_.push_back(id);
     const Relationship *rel = workbookRels_.byId(id);
-    if (!rel || !endsWith(rel->type, "/worksheet"))
+    if (!rel || !rel->type.ends_with("/worksheet"))
       continue; // chart sheets and the like are carried, not opened
     std::string part = Package::resolveTarget(workbookPart_, rel->target);
     if (!package_.has(part))
@@ -222,10 +217,10 @@ void Workbook::loadWorkbookPart() {
     throw SpreadsheetError("The workbook has no worksheet.");
   for (const auto &rel : workbookRels_.items) {
     std::string part = Package::resolveTarget(workbookPart_, rel.target);
-    if (endsWith(rel.type, "/sharedStrings") && package_.has(part)) {
+    if (rel.type.ends_with("/sharedStrings") && package_.has(part)) {
       sharedStringsPart_ = part;
       strings_.load(package_.read(part));
-    } else if (endsWith(rel.type, "/styles") && package_.has(part)) {
+    } else if (rel.type.ends_with("/styles") && package_.has(part)) {
       stylesPart_ = part;
       styles_->load(package_.read(part));
     }
@@ -495,7 +490,7 @@ void Workbook::saveWorkbook(const std::string &path, int code) {
   // The calculation chain would be stale: clients rebuild it.
   for (size_t i = 0; i < workbookRels_.items.size();) {
     const auto &rel = workbookRels_.items[i];
-    if (endsWith(rel.type, "/calcChain")) {
+    if (rel.type.ends_with("/calcChain")) {
       std::string part = Package::resolveTarget(workbookPart_, rel.target);
       package_.remove(part);
       contentTypes_.overrides.erase(part);

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 #include "engine/components/spreadsheet/cells/date_serial.h"
 #include "engine/components/spreadsheet/cells/styles.h"
 #include "engine/components/spreadsheet/drawing/drawing.h"

@@ -22,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/variant.h"
 #include "engine/components/spreadsheet/cells/cell_address.h"
 #include "engine/components/spreadsheet/cells/cell_store.h"
 #include "engine/components/spreadsheet/drawing/shapes.h"
@@ -29,7 +30,6 @@
 #include "engine/components/spreadsheet/range.h"
 #include "engine/components/spreadsheet/sheet/sheet_geometry.h"
 #include "engine/components/spreadsheet/structure/rect_set.h"
-#include "engine/components/variant.h"
 
 namespace brevant {
 

@@ -3,7 +3,7 @@
 
 #include "engine/components/spreadsheet/io/xml_names.h"
 
-#include "cipher/codepage.h"
+#include "base/codepage.h"
 
 #include <openssl/evp.h>
 #include <openssl/rand.h>

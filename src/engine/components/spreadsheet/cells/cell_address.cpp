@@ -1,5 +1,7 @@
 #include "engine/components/spreadsheet/cells/cell_address.h"
 
+#include "base/strings.h"
+
 #include <algorithm>
 #include <cctype>
 #include <vector>
@@ -13,14 +15,6 @@ struct RefPart {
   int32_t row = 0;
   int32_t column = 0;
 };
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-    s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-    s.remove_suffix(1);
-  return s;
-}
 
 std::optional<RefPart> parsePart(std::string_view s) {
   size_t i = 0;
@@ -102,7 +96,7 @@ std::string cellName(int32_t row, int32_t column) {
 }
 
 std::optional<CellRect> parseReference(std::string_view text) {
-  text = trim(text);
+  text = trimmed(text, " \t");
   if (text.empty())
     return std::nullopt;
   std::vector<RefPart> parts;
@@ -143,7 +137,7 @@ std::optional<CellRect> parseReference(std::string_view text) {
 }
 
 std::optional<QualifiedReference> splitSheetName(std::string_view text) {
-  text = trim(text);
+  text = trimmed(text, " \t");
   QualifiedReference result;
   if (!text.empty() && text[0] == '\'') {
     std::string name;

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "engine/components/variant.h"
+#include "base/variant.h"
 
 namespace brevant {
 

@@ -1,4 +1,6 @@
 #include "engine/components/spreadsheet/cells/number_format.h"
+
+#include "base/strings.h"
 #include "engine/components/spreadsheet/io/c_numbers.h"
 
 #include <algorithm>
@@ -85,12 +87,7 @@ void addLiteral(std::vector<Token> &tokens, std::string_view text) {
 }
 
 bool startsWithNoCase(std::string_view s, size_t i, std::string_view word) {
-  if (i + word.size() > s.size())
-    return false;
-  for (size_t k = 0; k < word.size(); ++k)
-    if (std::tolower(static_cast<unsigned char>(s[i + k])) != word[k])
-      return false;
-  return true;
+  return i <= s.size() && startsWithAsciiNoCase(s.substr(i), word);
 }
 
 std::vector<std::string_view> splitSections(std::string_view code) {

@@ -1,5 +1,7 @@
 #include "engine/components/spreadsheet/cells/text_width.h"
 
+#include "base/strings.h"
+
 #include <algorithm>
 #include <cctype>
 #include <string>
@@ -29,9 +31,7 @@ struct Metrics {
 };
 
 Metrics metricsOf(const CellFont &font) {
-  std::string name = font.name;
-  for (auto &c : name)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string name = asciiLower(font.name);
   auto has = [&name](std::string_view part) { return name.find(part) != std::string::npos; };
   if (has("mono") || has("courier") || has("consolas") || has("gothic") || has("mincho"))
     return {nullptr, 1229};

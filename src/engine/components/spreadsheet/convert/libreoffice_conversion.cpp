@@ -8,11 +8,14 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 #include <vector>
 
-#include "engine/components/spreadsheet/convert/child_process.h"
-#include "engine/components/spreadsheet/io/pending_files.h"
+#include "base/atomic_file.h"
+#include "base/child_process.h"
+#include "base/paths.h"
+#include "base/pending_files.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
 
 namespace brevant {
@@ -102,22 +105,24 @@ void moveInto(const fs::path &from, const std::string &to) {
   fs::rename(from, to, ec);
   if (!ec)
     return;
-  // Another file system: copy beside the target first so the target never holds half a file.
-  std::string partial = to + ".XXXXXX";
-  const int fd = ::mkstemp(partial.data());
-  if (fd < 0)
-    throw SpreadsheetError("The converted file cannot be written to \"" + to +
-                           "\": " + std::strerror(errno) + ".");
-  ::close(fd);
-  PendingPath pending(partial);
-  fs::copy_file(from, partial, fs::copy_options::overwrite_existing, ec);
-  if (!ec)
-    fs::rename(partial, to, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(partial, ignored);
-    throw SpreadsheetError("The converted file cannot be written to \"" + to +
-                           "\": " + ec.message() + ".");
+  // Another file system: copied beside the target first so the target never holds half a file.
+  const auto fail = [&to](const std::string &why) {
+    return SpreadsheetError("The converted file cannot be written to \"" + to + "\": " + why + ".");
+  };
+  try {
+    std::unique_ptr<FILE, int (*)(FILE *)> in(std::fopen(from.c_str(), "rb"), std::fclose);
+    if (!in)
+      throw fail(std::strerror(errno));
+    AtomicFile out(to);
+    std::vector<char> buffer(1 << 16);
+    size_t n = 0;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0)
+      out.write(std::string_view(buffer.data(), n));
+    if (std::ferror(in.get()))
+      throw fail(std::strerror(EIO));
+    out.commit();
+  } catch (const AtomicFileError &e) {
+    throw fail(e.error() != 0 ? std::strerror(e.error()) : e.what());
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 
 namespace brevant {
 

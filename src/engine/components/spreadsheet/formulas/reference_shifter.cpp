@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 #include "engine/components/spreadsheet/formulas/reference_lexer.h"
 
 namespace brevant {

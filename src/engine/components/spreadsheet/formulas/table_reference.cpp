@@ -1,6 +1,6 @@
 #include "engine/components/spreadsheet/formulas/table_reference.h"
 
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 
 namespace brevant {
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <unordered_map>
 
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 #include "engine/components/spreadsheet/cells/date_serial.h"
 #include "engine/components/spreadsheet/cells/number_format.h"
 #include "engine/components/spreadsheet/formulas/formula_operators.h"

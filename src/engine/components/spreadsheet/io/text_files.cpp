@@ -11,10 +11,11 @@
 #include <cstring>
 #include <optional>
 
+#include "base/pending_files.h"
 #include "engine/components/spreadsheet/cells/date_serial.h"
 #include "engine/components/spreadsheet/cells/number_format.h"
 #include "engine/components/spreadsheet/cells/styles.h"
-#include "engine/components/spreadsheet/io/pending_files.h"
+#include "engine/components/spreadsheet/io/saved_file.h"
 #include "engine/components/spreadsheet/io/xml_text.h"
 #include "engine/components/spreadsheet/sheet/cell_values.h"
 #include "engine/components/spreadsheet/spreadsheet_error.h"
@@ -24,57 +25,6 @@
 namespace brevant {
 
 namespace {
-
-class AtomicFile {
-public:
-  explicit AtomicFile(const std::string &path) : path_(path) {
-    std::string templ = path + ".XXXXXX";
-    int fd = mkstemp(templ.data());
-    if (fd < 0)
-      fail("Cannot create the file");
-    temp_ = templ;
-    pending_.track(temp_);
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    file_ = fdopen(fd, "wb");
-    if (!file_) {
-      close(fd);
-      unlink(temp_.c_str());
-      fail("Cannot create the file");
-    }
-  }
-  ~AtomicFile() {
-    if (file_) {
-      std::fclose(file_);
-      unlink(temp_.c_str());
-    }
-  }
-  void write(std::string_view bytes) {
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-      fail("Cannot write the file");
-  }
-  void commit() {
-    if (std::fclose(file_) != 0) {
-      file_ = nullptr;
-      unlink(temp_.c_str());
-      fail("Cannot write the file");
-    }
-    file_ = nullptr;
-    if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
-      unlink(temp_.c_str());
-      fail("Cannot save the file");
-    }
-  }
-
-private:
-  [[noreturn]] void fail(const char *what) {
-    throw SpreadsheetError(std::string(what) + " \"" + path_ + "\": " + std::strerror(errno) + ".");
-  }
-  std::string path_, temp_;
-  PendingPath pending_;
-  FILE *file_ = nullptr;
-};
 
 void appendUtf16(std::string &out, std::string_view utf8) {
   for (size_t i = 0; i < utf8.size();) {
@@ -246,7 +196,7 @@ void exportText(Worksheet &sheet, const SaveFormat &format, const std::string &p
     for (int32_t c = 1; c <= lastColumn; ++c)
       widths.push_back(static_cast<size_t>(std::max(1.0, std::round(sheet.columnWidth(c)))));
 
-  AtomicFile file(path);
+  SavedFile file(path);
   std::string out;
   if (format.utf8Bom)
     out += "\xEF\xBB\xBF";

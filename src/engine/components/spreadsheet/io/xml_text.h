@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "cipher/codepage.h" // isValidUtf8, repairUtf8, appendUtf8
+#include "base/codepage.h" // isValidUtf8, repairUtf8, appendUtf8
 
 namespace brevant {
 

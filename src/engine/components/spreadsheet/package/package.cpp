@@ -1,5 +1,7 @@
 #include "engine/components/spreadsheet/package/package.h"
 
+#include "base/strings.h"
+
 #include "engine/components/spreadsheet/io/xml_names.h"
 
 #include <pugixml.hpp>
@@ -14,14 +16,6 @@
 namespace brevant {
 
 namespace {
-
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (auto &c : out)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
 
 pugi::xml_document parseXml(std::string_view xml, const char *what) {
   pugi::xml_document doc;
@@ -107,7 +101,7 @@ ContentTypes ContentTypes::parse(std::string_view xml) {
   for (auto node : doc.document_element().children()) {
     auto name = localName(node.name());
     if (name == "Default")
-      ct.defaults[lower(node.attribute("Extension").value())] =
+      ct.defaults[asciiLower(node.attribute("Extension").value())] =
           node.attribute("ContentType").value();
     else if (name == "Override")
       ct.overrides[stripSlash(node.attribute("PartName").value())] =
@@ -144,19 +138,18 @@ std::string ContentTypes::typeOf(std::string_view partName) const {
     return it->second;
   // Part names compare without regard to ASCII case.
   for (const auto &[part, type] : overrides)
-    if (lower(part) == lower(name))
+    if (equalsAsciiNoCase(part, name))
       return type;
   size_t dot = name.rfind('.');
   if (dot != std::string::npos)
-    if (auto it = defaults.find(lower(name.substr(dot + 1))); it != defaults.end())
+    if (auto it = defaults.find(asciiLower(name.substr(dot + 1))); it != defaults.end())
       return it->second;
   return {};
 }
 
 bool Package::NameLess::operator()(std::string_view a, std::string_view b) const {
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [&](char x, char y) { return lower(x) < lower(y); });
+                                      [](char x, char y) { return asciiLower(x) < asciiLower(y); });
 }
 
 Package Package::fromBytes(std::string_view archive, const ZipLimits &limits) {

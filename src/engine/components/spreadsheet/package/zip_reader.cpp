@@ -1,5 +1,7 @@
 #include "engine/components/spreadsheet/package/zip_reader.h"
 
+#include "base/strings.h"
+
 #include <zip.h>
 #include <zlib.h>
 
@@ -18,14 +20,6 @@ struct ArchiveCloser {
 struct FileCloser {
   void operator()(zip_file_t *f) const { zip_fclose(f); }
 };
-
-std::string lowerAscii(std::string_view s) {
-  std::string out(s);
-  for (auto &c : out)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
 
 void checkName(std::string_view name) {
   auto fail = [&](const char *why) {
@@ -144,7 +138,7 @@ std::vector<ZipEntry> readZip(std::string_view archive, const ZipLimits &limits)
     if (!name.empty() && name.back() == '/')
       continue; // folder entries carry nothing
     checkName(name);
-    if (!seen.insert(lowerAscii(name)).second)
+    if (!seen.insert(asciiLower(name)).second)
       throw SpreadsheetError("The package holds the part \"" + name + "\" twice.");
     if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
       throw SpreadsheetError("The package part \"" + name + "\" is encrypted.");

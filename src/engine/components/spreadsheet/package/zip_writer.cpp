@@ -28,29 +28,11 @@ void put64(std::string &b, uint64_t v) {
     b += static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-std::string systemError(const std::string &what, const std::string &path) {
-  return what + " \"" + path + "\": " + std::strerror(errno) + ".";
-}
-
 } // namespace
 
 ZipWriter::ZipWriter(std::string path, CompressionOptions options)
-    : path_(std::move(path)), options_(options) {
-  std::string templ = path_ + ".XXXXXX";
-  int fd = mkstemp(templ.data());
-  if (fd < 0)
-    throw SpreadsheetError(systemError("Cannot create the file", path_));
-  tempPath_ = templ;
-  pending_.track(tempPath_);
-  mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  file_ = fdopen(fd, "wb");
-  if (!file_) {
-    close(fd);
-    unlink(tempPath_.c_str());
-    throw SpreadsheetError(systemError("Cannot create the file", path_));
-  }
+    : path_(std::move(path)), out_(path_), options_(options) {
+  file_ = out_.stream();
   std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
   std::time_t now = std::time(nullptr);
   std::tm tm{};
@@ -59,17 +41,11 @@ ZipWriter::ZipWriter(std::string path, CompressionOptions options)
   dosDate_ = static_cast<uint16_t>(((tm.tm_year - 80) << 9) | ((tm.tm_mon + 1) << 5) | tm.tm_mday);
 }
 
-ZipWriter::~ZipWriter() {
-  if (!finished_) {
-    if (file_)
-      std::fclose(file_);
-    unlink(tempPath_.c_str());
-  }
-}
+ZipWriter::~ZipWriter() = default;
 
 void ZipWriter::writeBytes(const void *p, size_t n) {
   if (n && std::fwrite(p, 1, n, file_) != n)
-    throw SpreadsheetError(systemError("Cannot write the file", path_));
+    out_.failWrite();
   position_ += n;
 }
 
@@ -103,7 +79,7 @@ void ZipWriter::patchEntry(uint64_t offset, uint32_t crc, uint64_t compressedSiz
   put32(b, static_cast<uint32_t>(size));
   if (fflush(file_) != 0 || fseeko(file_, static_cast<off_t>(offset + 14), SEEK_SET) != 0 ||
       std::fwrite(b.data(), 1, b.size(), file_) != b.size() || fseeko(file_, 0, SEEK_END) != 0)
-    throw SpreadsheetError(systemError("Cannot write the file", path_));
+    out_.failWrite();
 }
 
 void ZipWriter::addRaw(const ZipEntry &entry) {
@@ -193,16 +169,8 @@ void ZipWriter::finish() {
   put32(e, static_cast<uint32_t>(std::min<uint64_t>(cdStart, kMax32)));
   put16(e, 0);
   writeBytes(e.data(), e.size());
-  if (std::fflush(file_) != 0) {
-    throw SpreadsheetError(systemError("Cannot write the file", path_));
-  }
-  const int closed = std::fclose(file_);
+  out_.commit();
   file_ = nullptr;
-  if (closed != 0)
-    throw SpreadsheetError(systemError("Cannot write the file", path_));
-  if (std::rename(tempPath_.c_str(), path_.c_str()) != 0)
-    throw SpreadsheetError(systemError("Cannot save the file", path_));
-  pending_.release();
   finished_ = true;
 }
 

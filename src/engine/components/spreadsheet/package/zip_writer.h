@@ -13,8 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/components/spreadsheet/io/pending_files.h"
-
+#include "engine/components/spreadsheet/io/saved_file.h"
 #include "engine/components/spreadsheet/package/chunked_deflate.h"
 #include "engine/components/spreadsheet/package/zip_reader.h"
 
@@ -47,8 +46,8 @@ private:
   void patchEntry(uint64_t offset, uint32_t crc, uint64_t compressedSize, uint64_t size,
                   std::string_view name);
 
-  std::string path_, tempPath_;
-  PendingPath pending_; // the temporary file, removed should the process end mid-save
+  std::string path_;
+  SavedFile out_; // the temporary file beside the target, renamed over it by finish()
 
   CompressionOptions options_;
   FILE *file_ = nullptr;

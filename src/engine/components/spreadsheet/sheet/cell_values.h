@@ -5,8 +5,8 @@
 // when valid UTF-8 and "0x..." hex otherwise. A cell read back: its value, a formula's computed
 // value, numbers with a date style as dates or times.
 
+#include "base/variant.h"
 #include "engine/components/spreadsheet/cells/cell_store.h"
-#include "engine/components/variant.h"
 
 namespace brevant {
 

@@ -1,6 +1,6 @@
 #include "engine/components/spreadsheet/formulas/functions/criteria.h"
 
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 #include "engine/components/spreadsheet/formulas/functions/value_text.h"
 
 namespace brevant::formulas {

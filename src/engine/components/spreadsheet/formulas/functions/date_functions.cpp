@@ -5,7 +5,7 @@
 #include <cmath>
 #include <set>
 
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 #include "engine/components/spreadsheet/formulas/functions/argument_values.h"
 #include "engine/components/spreadsheet/formulas/functions/calendar.h"
 #include "engine/components/spreadsheet/formulas/functions/function_families.h"

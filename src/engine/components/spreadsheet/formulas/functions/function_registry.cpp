@@ -3,7 +3,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 #include "engine/components/spreadsheet/formulas/functions/function_families.h"
 
 namespace brevant {

@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "cipher/codepage.h"
+#include "base/codepage.h"
 #include "engine/components/spreadsheet/cells/number_format.h"
 #include "engine/components/spreadsheet/formulas/functions/argument_values.h"
 #include "engine/components/spreadsheet/formulas/functions/function_families.h"

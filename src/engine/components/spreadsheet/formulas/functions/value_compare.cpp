@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "cipher/case_folding.h"
-#include "cipher/codepage.h"
+#include "base/case_folding.h"
+#include "base/codepage.h"
 
 namespace brevant::formulas {
 namespace {

@@ -1,4 +1,6 @@
-#include "definition/text_utils.h"
+#include "base/paths.h"
+#include "base/strings.h"
+#include "base/tokenizer.h"
 
 #include "support/temp_folder.h"
 

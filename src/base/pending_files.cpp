@@ -1,4 +1,4 @@
-#include "engine/components/spreadsheet/io/pending_files.h"
+#include "base/pending_files.h"
 
 #include <atomic>
 #include <csignal>

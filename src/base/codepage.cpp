@@ -1,4 +1,4 @@
-#include "cipher/codepage.h"
+#include "base/codepage.h"
 
 #include <array>
 #include <cstdint>

@@ -1,10 +1,10 @@
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
 
-#include "cipher/codepage.h"
+#include "base/codepage.h"
 
 namespace brevant {
 
@@ -16,7 +16,7 @@ struct Folding {
 };
 
 constexpr Folding kFoldings[] = {
-#include "cipher/case_folding_table.inc"
+#include "base/case_folding_table.inc"
 };
 
 static_assert(std::is_sorted(std::begin(kFoldings), std::end(kFoldings),

@@ -1,4 +1,4 @@
-#include "cipher/case_folding.h"
+#include "base/case_folding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,28 +1,21 @@
-#include "engine/components/spreadsheet/convert/child_process.h"
+#include "base/child_process.h"
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <stdexcept>
 #include <thread>
 
-#include "engine/components/spreadsheet/io/pending_files.h"
-#include "engine/components/spreadsheet/spreadsheet_error.h"
+#include "base/pending_files.h"
 
 namespace brevant {
 namespace {
-
-bool isExecutableFile(const std::string &path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
-}
 
 std::string readHead(const std::string &path, size_t limit) {
   std::ifstream in(path, std::ios::binary);
@@ -34,32 +27,10 @@ std::string readHead(const std::string &path, size_t limit) {
 
 } // namespace
 
-std::string findProgram(const std::string &program) {
-  if (program.empty())
-    return {};
-  if (program.find('/') != std::string::npos)
-    return isExecutableFile(program) ? program : std::string();
-  const char *path = std::getenv("PATH");
-  std::string folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
-  size_t start = 0;
-  while (start <= folders.size()) {
-    size_t end = folders.find(':', start);
-    if (end == std::string::npos)
-      end = folders.size();
-    // An empty entry stands for the current folder.
-    std::string candidate =
-        (end > start ? folders.substr(start, end - start) : std::string(".")) + "/" + program;
-    if (isExecutableFile(candidate))
-      return candidate;
-    start = end + 1;
-  }
-  return {};
-}
-
 ChildResult runChild(const std::vector<std::string> &argv, const std::string &outputFile,
                      double timeoutSeconds) {
   if (argv.empty())
-    throw SpreadsheetError("No program was given to run.");
+    throw std::runtime_error("No program was given to run.");
   // Everything the child needs is prepared before fork: after it only async-signal-safe calls.
   std::vector<char *> args;
   args.reserve(argv.size() + 1);
@@ -68,8 +39,8 @@ ChildResult runChild(const std::vector<std::string> &argv, const std::string &ou
   args.push_back(nullptr);
   const int out = ::open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (out < 0)
-    throw SpreadsheetError("The output file \"" + outputFile +
-                           "\" cannot be created: " + std::strerror(errno) + ".");
+    throw std::runtime_error("The output file \"" + outputFile +
+                             "\" cannot be created: " + std::strerror(errno) + ".");
   const int devNull = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
 
   const pid_t pid = ::fork();
@@ -78,7 +49,7 @@ ChildResult runChild(const std::vector<std::string> &argv, const std::string &ou
     ::close(out);
     if (devNull >= 0)
       ::close(devNull);
-    throw SpreadsheetError("\"" + argv[0] + "\" cannot be started: " + std::strerror(err) + ".");
+    throw std::runtime_error("\"" + argv[0] + "\" cannot be started: " + std::strerror(err) + ".");
   }
   if (pid == 0) {
     ::setpgid(0, 0);
@@ -134,6 +105,31 @@ ChildResult runChild(const std::vector<std::string> &argv, const std::string &ou
   }
   result.output = readHead(outputFile, size_t{64} * 1024);
   return result;
+}
+
+int startDetached(const std::vector<std::string> &argv) {
+  if (argv.empty())
+    return EINVAL;
+  std::vector<char *> args;
+  for (const auto &a : argv)
+    args.push_back(const_cast<char *>(a.c_str()));
+  args.push_back(nullptr);
+  // The program runs in a grandchild, so that it outlives this process and leaves no zombie.
+  const pid_t child = ::fork();
+  if (child < 0)
+    return errno;
+  if (child == 0) {
+    if (::fork() == 0) {
+      ::setsid();
+      ::execvp(args[0], args.data());
+      ::_exit(127);
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return 0;
 }
 
 } // namespace brevant
