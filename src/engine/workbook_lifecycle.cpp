@@ -179,12 +179,11 @@ bool finishReportWorkbook(RunState &run) {
     run.log.logLine(warning);
 
   if (run.request.displayReport) {
-    std::string why;
-    if (displayWithDesktop(def.resolvedReportPath, why)) {
+    if (const std::optional<std::string> whyNot = displayWithDesktop(def.resolvedReportPath)) {
+      run.log.logLine("The report file can not be displayed: " + *whyNot);
+    } else {
       app.setVisible(true);
       run.log.logLine("Display the report file with Microsoft Excel.");
-    } else {
-      run.log.logLine("The report file can not be displayed: " + why);
     }
     app.setDisplayAlerts(true);
   }
@@ -198,24 +197,18 @@ bool finishReportWorkbook(RunState &run) {
   return true;
 }
 
-bool displayWithDesktop(const std::string &path, std::string &why) {
+std::optional<std::string> displayWithDesktop(const std::string &path) {
   const char *x = std::getenv("DISPLAY");
   const char *wayland = std::getenv("WAYLAND_DISPLAY");
-  if ((x == nullptr || *x == '\0') && (wayland == nullptr || *wayland == '\0')) {
-    why = "no display is available.";
-    return false;
-  }
+  if ((x == nullptr || *x == '\0') && (wayland == nullptr || *wayland == '\0'))
+    return "no display is available.";
   const char *opener = "xdg-open";
-  if (!programOnPath(opener)) {
-    why = "the program \"xdg-open\" is not installed.";
-    return false;
-  }
+  if (!programOnPath(opener))
+    return "the program \"xdg-open\" is not installed.";
   // The opener runs in a grandchild, so that it outlives this process and leaves no zombie.
   const pid_t child = fork();
-  if (child < 0) {
-    why = std::string("the desktop's program could not be started: ") + std::strerror(errno) + ".";
-    return false;
-  }
+  if (child < 0)
+    return std::string("the desktop's program could not be started: ") + std::strerror(errno) + ".";
   if (child == 0) {
     if (fork() == 0) {
       setsid();
@@ -226,7 +219,7 @@ bool displayWithDesktop(const std::string &path, std::string &why) {
   }
   int status = 0;
   waitpid(child, &status, 0);
-  return true;
+  return std::nullopt;
 }
 
 } // namespace brevant

@@ -15,7 +15,7 @@ namespace brevant {
 std::string_view builtinNumberFormat(int id);
 
 // General: up to 15 significant digits, scientific for very large or very small magnitudes.
-std::string formatGeneral(double value);
+[[nodiscard]] std::string formatGeneral(double value);
 
 class NumberFormat {
 public:
@@ -24,13 +24,13 @@ public:
   NumberFormat(NumberFormat &&) noexcept;
   NumberFormat &operator=(NumberFormat &&) noexcept;
 
-  std::string format(double value, bool date1904 = false) const;
+  [[nodiscard]] std::string format(double value, bool date1904 = false) const;
   // Text under the format's text section ("@" replaced by the text); the text itself when the
   // format has none.
-  std::string formatText(std::string_view text) const;
+  [[nodiscard]] std::string formatText(std::string_view text) const;
   // True when the format shows a date or a time (the first section decides).
-  bool isDateTime() const;
-  bool isGeneral() const;
+  [[nodiscard]] bool isDateTime() const;
+  [[nodiscard]] bool isGeneral() const;
 
 private:
   struct Compiled;

@@ -16,7 +16,7 @@ struct ChildResult {
 
 // The full path of `program` found in the folders of PATH, or empty when it is not there.
 // A name holding a '/' is taken as a path and only checked.
-std::string findProgram(const std::string &program);
+[[nodiscard]] std::string findProgram(const std::string &program);
 
 // Starts `argv[0]` (a path) with the arguments `argv`, its output captured in `outputFile`,
 // and waits at most `timeoutSeconds`; then the whole process group is killed. Throws when the

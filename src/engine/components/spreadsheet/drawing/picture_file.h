@@ -28,7 +28,7 @@ constexpr uint64_t kMaxPicturePixels = 100'000'000;
 // Reads a picture file, or fetches it when `source` is an address (it contains "://") with a
 // time-out. Throws with a description for a missing file, an unreachable address, a file that
 // is not a picture, or one over 50 MB.
-PictureFile loadPicture(const std::string &source);
+[[nodiscard]] PictureFile loadPicture(const std::string &source);
 // The picture in `bytes` (named `source` in messages).
 PictureFile decodePicture(std::string bytes, const std::string &source);
 
