@@ -19,8 +19,8 @@ struct ChildResult {
 // and waits at most `timeoutSeconds`; then the whole process group is killed. Throws
 // std::runtime_error when the program cannot be started (a program that exec cannot run exits
 // with 127 instead).
-ChildResult runChild(const std::vector<std::string> &argv, const std::string &outputFile,
-                     double timeoutSeconds);
+[[nodiscard]] ChildResult runChild(const std::vector<std::string> &argv,
+                                   const std::string &outputFile, double timeoutSeconds);
 
 // Starts `argv[0]` (found on PATH when it holds no '/') with the arguments `argv` in a session
 // of its own and does not wait: it outlives this process and leaves no zombie. Returns 0, or the

@@ -15,27 +15,27 @@ inline constexpr std::string_view kBlanks = " \t\r\n";
 // What std::isspace takes for white space in the "C" locale.
 inline constexpr std::string_view kAsciiSpaces = " \t\n\v\f\r";
 
-bool isBlank(char c);
+[[nodiscard]] bool isBlank(char c);
 // `text` without the characters of `chars` at either end.
-std::string_view trimmed(std::string_view text, std::string_view chars = kBlanks);
+[[nodiscard]] std::string_view trimmed(std::string_view text, std::string_view chars = kBlanks);
 // Blanks removed from both ends.
-std::string trimBlanks(std::string_view text);
+[[nodiscard]] std::string trimBlanks(std::string_view text);
 // Cut at the first NUL, then blanks removed from the end.
-std::string trimEndAtNul(std::string_view text);
+[[nodiscard]] std::string trimEndAtNul(std::string_view text);
 // One pair of matching outer double or single quotes removed.
-std::string unquote(std::string_view text);
+[[nodiscard]] std::string unquote(std::string_view text);
 
-char asciiUpper(char c);
-char asciiLower(char c);
-std::string asciiUpper(std::string_view text);
-std::string asciiLower(std::string_view text);
-bool equalsAsciiNoCase(std::string_view a, std::string_view b);
-bool startsWithAsciiNoCase(std::string_view text, std::string_view prefix);
-bool endsWithAsciiNoCase(std::string_view text, std::string_view suffix);
+[[nodiscard]] char asciiUpper(char c);
+[[nodiscard]] char asciiLower(char c);
+[[nodiscard]] std::string asciiUpper(std::string_view text);
+[[nodiscard]] std::string asciiLower(std::string_view text);
+[[nodiscard]] bool equalsAsciiNoCase(std::string_view a, std::string_view b);
+[[nodiscard]] bool startsWithAsciiNoCase(std::string_view text, std::string_view prefix);
+[[nodiscard]] bool endsWithAsciiNoCase(std::string_view text, std::string_view suffix);
 
 // The integer before the last ".": "16.0" gives 16; out of range values are clamped.
-int16_t majorVersion(std::string_view text);
+[[nodiscard]] int16_t majorVersion(std::string_view text);
 // Six characters drawn uniformly from the codes 48 to 122.
-std::string randomPassword();
+[[nodiscard]] std::string randomPassword();
 
 } // namespace brevant

@@ -28,7 +28,7 @@ public:
   // The value of `key` in `section`, or "" when either is missing.
   std::string value(std::string_view section, std::string_view key) const;
   // True when the first section named `section` has a line for `key`.
-  bool hasKey(std::string_view section, std::string_view key) const;
+  [[nodiscard]] bool hasKey(std::string_view section, std::string_view key) const;
 
 private:
   struct NoCaseHash {
@@ -44,7 +44,7 @@ private:
     Keys keys;
   };
 
-  const std::string_view *find(std::string_view section, std::string_view key) const;
+  [[nodiscard]] const std::string_view *find(std::string_view section, std::string_view key) const;
 
   // Held by pointer so that the views below stay valid when the profile is moved.
   std::unique_ptr<const std::string> text_;

@@ -13,7 +13,7 @@ namespace brevant {
 
 enum CompareMode : int { kBinaryCompare = 0, kTextCompare = 1 };
 
-bool textEquals(std::string_view a, std::string_view b, int mode);
+[[nodiscard]] bool textEquals(std::string_view a, std::string_view b, int mode);
 
 template <typename T>
 concept FieldNamed = requires(const T &fields, int i) {
@@ -23,7 +23,7 @@ concept FieldNamed = requires(const T &fields, int i) {
 
 // Index of the first field named `name`, or -1.
 template <FieldNamed Fields>
-int FindFieldIndex(const Fields &fields, std::string_view name, int mode) {
+[[nodiscard]] int FindFieldIndex(const Fields &fields, std::string_view name, int mode) {
   const long count = static_cast<long>(fields.fieldCount());
   for (long i = 0; i < count; ++i) {
     if (textEquals(fields.fieldName(static_cast<int>(i)), name, mode))
@@ -33,9 +33,11 @@ int FindFieldIndex(const Fields &fields, std::string_view name, int mode) {
 }
 
 // Index of the first entry of `names` equal to `name`, or -1.
-int FindFieldIndex(const std::vector<std::string> &names, std::string_view name, int mode);
+[[nodiscard]] int FindFieldIndex(const std::vector<std::string> &names, std::string_view name,
+                                 int mode);
 
 // Index of the first list item equal to `text`, or -1 (also for an empty list).
-int FindListItem(const std::vector<std::string> &items, std::string_view text, int mode);
+[[nodiscard]] int FindListItem(const std::vector<std::string> &items, std::string_view text,
+                               int mode);
 
 } // namespace brevant

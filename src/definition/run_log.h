@@ -43,11 +43,11 @@ public:
   // target is left alone), and closing a log still open. A folder, pipe, device or socket at
   // `path` is refused. With `holdsSecret` the file is readable by its owner only. False when it
   // cannot be created; openError() then says why.
-  bool open(const std::string &path, bool holdsSecret = false);
+  [[nodiscard]] bool open(const std::string &path, bool holdsSecret = false);
   const std::string &openError() const { return openError_; }
   // Closes the log; a failure to close counts as a failed write.
   void close();
-  bool isOpen() const { return fd_ >= 0; }
+  [[nodiscard]] bool isOpen() const { return fd_ >= 0; }
   // Empty, or why the log stopped taking lines ("No space left on device").
   const std::string &writeError() const { return writeError_; }
 
@@ -76,7 +76,7 @@ private:
 
 // Appends "<stamp>    Error: <message>" to the start-up error log, creating it when missing.
 // False when the line could not be written.
-bool logStartupError(const std::string &logPath, const std::string &message);
+[[nodiscard]] bool logStartupError(const std::string &logPath, const std::string &message);
 
 // Writes "<stamp>    <text>" + CR LF to the run log that is open, if any, with
 // async-signal-safe calls only: for a signal handler's last word.

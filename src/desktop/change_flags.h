@@ -20,8 +20,8 @@ public:
   void watch(QComboBox *box); // the selection, and the text of an editable box
   void watch(QAbstractButton *box);
 
-  bool changed(const QObject *control) const { return changed_.contains(control); }
-  bool anyChanged() const { return !changed_.isEmpty(); }
+  [[nodiscard]] bool changed(const QObject *control) const { return changed_.contains(control); }
+  [[nodiscard]] bool anyChanged() const { return !changed_.isEmpty(); }
   void mark(const QObject *control) { changed_.insert(control); }
   void clear() { changed_.clear(); }
 

@@ -33,6 +33,6 @@ OkCancelRow okCancelRow(QDialog *dialog);
 
 // True for a focus-out that moves the focus on within the window; not for another window, a
 // message box or a combo box's list taking it.
-bool focusMovedOn(const QEvent *event);
+[[nodiscard]] bool focusMovedOn(const QEvent *event);
 
 } // namespace brevant

@@ -18,7 +18,7 @@ struct ShellError {
 };
 
 // A shell result above 32, or a negative one, means the document was opened.
-bool shellOpenSucceeded(int64_t code);
+[[nodiscard]] bool shellOpenSucceeded(int64_t code);
 
 // The error number and message for a failed shell result code. Codes without a number of their
 // own take code + 0x80040418 as a signed 32-bit number.

@@ -44,6 +44,6 @@ void OpenDocument(const std::string &file, QWidget *owner);
 void StartWithFile(const std::string &commandLine, const std::string &path);
 
 // True for "scheme:..." addresses other than file paths (https:, mailto:, file:).
-bool isAddress(const std::string &text);
+[[nodiscard]] bool isAddress(const std::string &text);
 
 } // namespace brevant

@@ -101,7 +101,8 @@ bool DataSourceConnections::ConnectDataSource(int index, bool interactiveRun,
       error = e.what();
     }
     if (!error.empty() && interactiveRun && login) {
-      login->requestLogin(index, dataSource, connection);
+      // Whether the dialog could be shown or not, the connection's state tells the outcome.
+      (void)login->requestLogin(index, dataSource, connection);
       if (connection.State() != adStateClosed)
         error.clear();
     }

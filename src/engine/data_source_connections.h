@@ -24,13 +24,13 @@ class LoginRequester {
 public:
   virtual ~LoginRequester() = default;
   // False when no login could be asked for (the connection stays closed).
-  virtual bool requestLogin(int dataSourceIndex, DataSource &dataSource,
-                            Connection &connection) = 0;
+  [[nodiscard]] virtual bool requestLogin(int dataSourceIndex, DataSource &dataSource,
+                                          Connection &connection) = 0;
 };
 
 // The slot a script's CONNECT value selects: the first data source whose Name equals the text
 // exactly, else, for a number n, data source n (1-based) when it exists; -1 otherwise.
-int findDataSource(const ReportDefinition &definition, std::string_view connectValue);
+[[nodiscard]] int findDataSource(const ReportDefinition &definition, std::string_view connectValue);
 
 // "User ID=" + user + ";Password=" + password + ";Data Source=" + name, each value in braces
 // when it holds a ';' or a brace, so that no login can change the meaning of the string.
@@ -43,14 +43,15 @@ public:
 
   // Opens data source `index` (0..10) into its slots and logs the outcome; true when open.
   // With `interactiveRun` and a `login`, a failed open asks for a login once.
-  bool ConnectDataSource(int index, bool interactiveRun = false, LoginRequester *login = nullptr);
+  [[nodiscard]] bool ConnectDataSource(int index, bool interactiveRun = false,
+                                       LoginRequester *login = nullptr);
   // Closes the connection and empties both slots; false (and an error line) when closing failed.
-  bool DisconnectDataSource(int index);
+  [[nodiscard]] bool DisconnectDataSource(int index);
 
   // The objects of a connected slot; null when the slot is empty or out of range.
   Connection *connection(int index) const;
   Recordset *recordset(int index) const;
-  bool dataSourceConnected(int index) const;
+  [[nodiscard]] bool dataSourceConnected(int index) const;
   const std::array<bool, kDataSourceSlots> &connectedFlags() const { return connected_; }
 
 private:

@@ -8,6 +8,6 @@
 namespace brevant {
 
 // False when either path cannot be examined (a missing folder, no permission).
-bool sameFile(const std::string &a, const std::string &b);
+[[nodiscard]] bool sameFile(const std::string &a, const std::string &b);
 
 } // namespace brevant

@@ -15,8 +15,8 @@ namespace brevant {
 // Reads a PAGEBREAK value ("50", "50R", "2G", "1G2", "50,1G") into the settings' three
 // page-break fields; false (with the fields 0) when no item was accepted or there is no
 // printer. An empty text means no page breaks and is accepted.
-bool parsePageBreaks(FunctionSettings &settings, std::string_view text, bool printerAvailable,
-                     RunLog &log);
+[[nodiscard]] bool parsePageBreaks(FunctionSettings &settings, std::string_view text,
+                                   bool printerAvailable, RunLog &log);
 
 class Dispatcher final : public FunctionDispatcher {
 public:
@@ -25,10 +25,11 @@ public:
 
 private:
   // The REPORT checks and executor; nullopt when a check stopped the function.
-  std::optional<bool> runReport(FunctionSettings &settings, const std::string &sqlText);
+  [[nodiscard]] std::optional<bool> runReport(FunctionSettings &settings,
+                                              const std::string &sqlText);
   // Texts given so far that are longer than a workbook cell holds.
   uint64_t overlongTexts() const;
-  bool selectSheet(const FunctionSettings &settings);
+  [[nodiscard]] bool selectSheet(const FunctionSettings &settings);
 
   RunState &run_;
 };

@@ -61,7 +61,7 @@ struct FunctionSettings {
   void addName(std::string_view value);
   void addCell(std::string_view value);
   // Opens the next group level with no fields. False when kMaxGroupLevels are open already.
-  bool openGroupLevel();
+  [[nodiscard]] bool openGroupLevel();
   // Adds a field to the level opened last (one must be open). Throws FunctionSettingsFull past
   // kMaxGroupFields.
   void addGroupField(std::string_view field);

@@ -35,6 +35,6 @@ std::vector<GroupLevel> buildGroupLevels(Worksheet &sheet, const FunctionSetting
 
 // Whether two values of a group field keep the record in the same group: Null matches
 // anything, numbers compare by value whatever their type, other values must be equal.
-bool sameGroupValue(const Variant &a, const Variant &b);
+[[nodiscard]] bool sameGroupValue(const Variant &a, const Variant &b);
 
 } // namespace brevant

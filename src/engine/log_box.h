@@ -17,7 +17,7 @@ std::size_t logBoxLength(std::string_view text);
 
 // True when a line of `lineLength` characters can be appended to a box holding `boxLength`
 // characters; false means the box starts over with the line.
-bool logBoxKeeps(std::size_t boxLength, std::size_t lineLength);
+[[nodiscard]] bool logBoxKeeps(std::size_t boxLength, std::size_t lineLength);
 
 // The box's text after `line` is logged: the text + line + CR LF, or only line + CR LF when the
 // box starts over.

@@ -8,11 +8,13 @@
 namespace brevant {
 
 // The value of a numeric text (blanks around it allowed), or nullopt.
-std::optional<double> numericValue(std::string_view text);
-inline bool isNumericText(std::string_view text) { return numericValue(text).has_value(); }
+[[nodiscard]] std::optional<double> numericValue(std::string_view text);
+[[nodiscard]] inline bool isNumericText(std::string_view text) {
+  return numericValue(text).has_value();
+}
 
 // A numeric text as a 16-bit integer, rounded half to even; nullopt when the text is not
 // numeric or the value does not fit.
-std::optional<int16_t> roundedInt16(std::string_view text);
+[[nodiscard]] std::optional<int16_t> roundedInt16(std::string_view text);
 
 } // namespace brevant

@@ -32,7 +32,7 @@ public:
   ~ProgressDisplay();
 
   // True for a batch run whose standard error is a terminal.
-  static bool enabledFor(bool interactiveRun);
+  [[nodiscard]] static bool enabledFor(bool interactiveRun);
   static double steadySeconds();
 
   // `written` records are done; redraws when the last drawing is old enough (the first call

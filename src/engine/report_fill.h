@@ -105,7 +105,7 @@ public:
   RecordProgress(RunState &run, const FillSetup &setup);
 
   // Before record k (0-based). False when the user asked to stop.
-  bool beforeRecord(int32_t k);
+  [[nodiscard]] bool beforeRecord(int32_t k);
   // After record k was written.
   void afterRecord(int32_t k) { display_.update(int64_t(k) + 1); }
   // After the last record: "Process complete." when progress lines were asked for.
@@ -139,7 +139,7 @@ void setRecordPageBreak(Worksheet &sheet, bool byColumn, int64_t index);
 
 // Runs one REPORT fill: `body` gets the record set of the function's slot and returns the
 // fill's result. The record set is closed on every path; a fault becomes the error line.
-bool runReportFill(RunState &run, const FunctionSettings &settings,
-                   const std::function<bool(Recordset &)> &body);
+[[nodiscard]] bool runReportFill(RunState &run, const FunctionSettings &settings,
+                                 const std::function<bool(Recordset &)> &body);
 
 } // namespace brevant

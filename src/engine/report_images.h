@@ -25,7 +25,7 @@ struct ImageStyle {
 
 // Words MAS, MNS, NMS, STRETCH, W<number>, H<number>, in any letter case; other words are
 // ignored and a later word overrides an earlier one.
-ImageStyle ParseImageStyle(std::string_view text);
+[[nodiscard]] ImageStyle ParseImageStyle(std::string_view text);
 
 // Where relative picture names are found: the template's folder, taken as it is. Nothing here
 // changes the process's current directory.
@@ -36,7 +36,7 @@ struct ImageFolder {
 
 // The picture file a field value names: an address ("://") as it is, an absolute name as it
 // is, anything else joined to the template's folder.
-std::string resolveImagePath(std::string_view value, const ImageFolder &folder);
+[[nodiscard]] std::string resolveImagePath(std::string_view value, const ImageFolder &folder);
 
 // Puts the picture named by `value` at `target`. An empty or Null value puts nothing; a picture
 // that cannot be added leaves "#Error" in the cell (the error line is logged).
@@ -45,7 +45,8 @@ void InsertImageToCell(RunLog &log, const Range &target, const Variant &value,
 
 // Adds the picture at the cell's top-left corner, `width` and `height` in points (negative:
 // not given, the picture's own size or its own aspect ratio). Logs and returns false on failure.
-bool AddPictureAtCell(RunLog &log, const std::string &path, Worksheet &sheet, const Range &target,
-                      const ImageStyle &style, double width, double height);
+[[nodiscard]] bool AddPictureAtCell(RunLog &log, const std::string &path, Worksheet &sheet,
+                                    const Range &target, const ImageStyle &style, double width,
+                                    double height);
 
 } // namespace brevant

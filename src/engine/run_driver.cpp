@@ -76,7 +76,7 @@ void disconnectAll(RunState &run) {
     return;
   for (int slot = 0; slot < kDataSourceSlots; ++slot)
     if (run.connections->dataSourceConnected(slot))
-      run.connections->DisconnectDataSource(slot);
+      (void)run.connections->DisconnectDataSource(slot); // a failure logs its own error line
 }
 
 // Starts the application, hides it and loads its start-up add-ins. False ends the run.
@@ -287,7 +287,9 @@ RunOutcome runReport(ReportDefinition &def, const ProgramEnvironment &environmen
       parser.parseAndRunScript(request.scriptText);
     }
 
-    finishReportWorkbook(run);
+    // A failed save has logged its error line; the run still ends in order, discarding the
+    // workbook with the hidden application.
+    (void)finishReportWorkbook(run);
     run.currentSheet = nullptr;
     run.reportWorkbook = nullptr;
     quitApplication(run);

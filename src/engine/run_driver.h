@@ -19,12 +19,13 @@ struct RunOutcome {
   std::string logError;
 };
 
-RunOutcome runReport(ReportDefinition &definition, const ProgramEnvironment &environment,
-                     const RunRequest &request, RunObserver &observer);
+[[nodiscard]] RunOutcome runReport(ReportDefinition &definition,
+                                   const ProgramEnvironment &environment, const RunRequest &request,
+                                   RunObserver &observer);
 
 // A name from the definition as a path: parameters substituted, then taken relative to the
 // definition's folder ('\' and '/' both separate folders).
-std::string resolveRunPath(const ReportDefinition &definition, const std::string &folder,
-                           const std::string &name);
+[[nodiscard]] std::string resolveRunPath(const ReportDefinition &definition,
+                                         const std::string &folder, const std::string &name);
 
 } // namespace brevant

@@ -23,7 +23,7 @@ public:
   // Lets the user interface process its pending events.
   virtual void processEvents() {}
   // True once the user asked to stop the run.
-  virtual bool stopRequested() const { return false; }
+  [[nodiscard]] virtual bool stopRequested() const { return false; }
   // The run log could not be created: the description, for the error message box.
   virtual void showError(const std::string &) {}
 

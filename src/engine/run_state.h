@@ -66,7 +66,7 @@ struct RunState {
   // The folder relative names are taken against.
   std::string definitionFolder;
 
-  bool interactiveRun() const { return request.interactiveRun; }
+  [[nodiscard]] bool interactiveRun() const { return request.interactiveRun; }
   // Lets the user interface run; true when the user asked to stop (in a batch run: when a stop
   // signal came).
   bool yieldToUserInterface() {

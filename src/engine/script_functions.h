@@ -9,11 +9,16 @@
 
 namespace brevant {
 
-bool ExecSqlFunction(RunState &run, const FunctionSettings &settings, const std::string &sql);
-bool NameFunction(RunState &run, const FunctionSettings &settings, const std::string &sql);
+[[nodiscard]] bool ExecSqlFunction(RunState &run, const FunctionSettings &settings,
+                                   const std::string &sql);
+[[nodiscard]] bool NameFunction(RunState &run, const FunctionSettings &settings,
+                                const std::string &sql);
 // REPORT with TYPE=FIX, TYPE=VAR without GROUP, and TYPE=VAR with GROUP.
-bool ReportFixed(RunState &run, const FunctionSettings &settings, const std::string &sql);
-bool ReportVariable(RunState &run, const FunctionSettings &settings, const std::string &sql);
-bool ReportGrouped(RunState &run, const FunctionSettings &settings, const std::string &sql);
+[[nodiscard]] bool ReportFixed(RunState &run, const FunctionSettings &settings,
+                               const std::string &sql);
+[[nodiscard]] bool ReportVariable(RunState &run, const FunctionSettings &settings,
+                                  const std::string &sql);
+[[nodiscard]] bool ReportGrouped(RunState &run, const FunctionSettings &settings,
+                                 const std::string &sql);
 
 } // namespace brevant

@@ -35,7 +35,7 @@ public:
   virtual ~RunControl() = default;
   // Processes pending user-interface events (the Run dialog's stop button among them).
   virtual void yieldToUserInterface() = 0;
-  virtual bool cancelRequested() const = 0;
+  [[nodiscard]] virtual bool cancelRequested() const = 0;
 };
 
 // A run without a user interface that is never cancelled.
@@ -88,7 +88,7 @@ private:
   // A parameter name in PARAM or AFTER_VALUE: echo, check, open a GROUP level.
   void beginParameter(const std::string &name);
   // Applies the value just read to the current parameter. False after a logged error.
-  bool applyValue();
+  [[nodiscard]] bool applyValue();
   void syntaxError(const std::string &message);
   void appendSql(std::string_view rest);
   void dispatchPending();

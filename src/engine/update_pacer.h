@@ -18,7 +18,7 @@ public:
   explicit UpdatePacer(double interval = kDefaultInterval, Clock clock = steadySeconds);
 
   // True at the first call and then whenever `interval` has passed since the last true answer.
-  bool due();
+  [[nodiscard]] bool due();
   // Makes the next due() true.
   void reset() { started_ = false; }
 

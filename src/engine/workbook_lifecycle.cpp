@@ -151,12 +151,11 @@ bool finishReportWorkbook(RunState &run) {
     run.log.logLine(warning);
 
   if (run.request.displayReport) {
-    std::string why;
-    if (displayWithDesktop(def.resolvedReportPath, why)) {
+    if (const std::optional<std::string> whyNot = displayWithDesktop(def.resolvedReportPath)) {
+      run.log.logLine("The report file can not be displayed: " + *whyNot);
+    } else {
       app.setVisible(true);
       run.log.logLine("Display the report file with Microsoft Excel.");
-    } else {
-      run.log.logLine("The report file can not be displayed: " + why);
     }
     app.setDisplayAlerts(true);
   }
@@ -170,23 +169,17 @@ bool finishReportWorkbook(RunState &run) {
   return true;
 }
 
-bool displayWithDesktop(const std::string &path, std::string &why) {
+std::optional<std::string> displayWithDesktop(const std::string &path) {
   const char *x = std::getenv("DISPLAY");
   const char *wayland = std::getenv("WAYLAND_DISPLAY");
-  if ((x == nullptr || *x == '\0') && (wayland == nullptr || *wayland == '\0')) {
-    why = "no display is available.";
-    return false;
-  }
+  if ((x == nullptr || *x == '\0') && (wayland == nullptr || *wayland == '\0'))
+    return "no display is available.";
   const char *opener = "xdg-open";
-  if (findProgram(opener).empty()) {
-    why = "the program \"xdg-open\" is not installed.";
-    return false;
-  }
-  if (const int error = startDetached({opener, path})) {
-    why = std::string("the desktop's program could not be started: ") + std::strerror(error) + ".";
-    return false;
-  }
-  return true;
+  if (findProgram(opener).empty())
+    return "the program \"xdg-open\" is not installed.";
+  if (const int error = startDetached({opener, path}))
+    return std::string("the desktop's program could not be started: ") + std::strerror(error) + ".";
+  return std::nullopt;
 }
 
 } // namespace brevant

@@ -6,18 +6,21 @@
 
 #include "engine/run_state.h"
 
+#include <optional>
+#include <string>
+
 namespace brevant {
 
 // True when the template is open as the report workbook.
-bool openReportWorkbook(RunState &run);
+[[nodiscard]] bool openReportWorkbook(RunState &run);
 // False when the report could not be saved.
-bool finishReportWorkbook(RunState &run);
+[[nodiscard]] bool finishReportWorkbook(RunState &run);
 // True when the report will be saved as a text file (CSV, text, DIF, SYLK), whose cells hold
 // text of any length.
-bool reportSavedAsText(const RunState &run);
+[[nodiscard]] bool reportSavedAsText(const RunState &run);
 
-// Shows a saved report with the desktop's default program; false when there is no display or
-// no program to show it with.
-bool displayWithDesktop(const std::string &path, std::string &why);
+// Shows a saved report with the desktop's default program; otherwise says why not (no display,
+// no program to show it with).
+[[nodiscard]] std::optional<std::string> displayWithDesktop(const std::string &path);
 
 } // namespace brevant

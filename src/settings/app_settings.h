@@ -53,7 +53,7 @@ struct AppSettings {
 
 // Reads the four options from the settings key; each missing or unreadable value takes its
 // default, and EnableAddins / EnableAutoMacro are on only when the stored number is 1.
-AppSettings loadAppSettings();
+[[nodiscard]] AppSettings loadAppSettings();
 
 // Stores the four options as numbers (the switches as 1 or 0).
 void saveAppSettings(const AppSettings &settings);

@@ -32,9 +32,9 @@ struct ParsedRegFile {
   bool hasHeader = false; // the first line that is not blank is one of the two headers
 };
 
-ParsedRegFile parseRegFile(std::string_view bytes);
+[[nodiscard]] ParsedRegFile parseRegFile(std::string_view bytes);
 
 // The whole file in version 5.00 form, lines ended by CR LF.
-std::string formatRegFile(const RegistryDocument &document);
+[[nodiscard]] std::string formatRegFile(const RegistryDocument &document);
 
 } // namespace brevant

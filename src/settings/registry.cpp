@@ -62,7 +62,7 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 } // namespace
 
-bool leadingWholeNumber(std::string_view text, int32_t &number) {
+std::optional<int32_t> leadingWholeNumber(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && isBlank(text[i]))
     ++i;
@@ -79,10 +79,8 @@ bool leadingWholeNumber(std::string_view text, int32_t &number) {
       ++i;
     anyDigit = anyDigit || i > fraction;
   }
-  if (!anyDigit) {
-    number = 0;
-    return true;
-  }
+  if (!anyDigit)
+    return 0;
   if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
     std::size_t j = i + 1;
     if (j < text.size() && (text[j] == '+' || text[j] == '-'))
@@ -102,20 +100,16 @@ bool leadingWholeNumber(std::string_view text, int32_t &number) {
   if (error == std::errc::result_out_of_range) {
     // Either far too large or so small that it rounds to 0.
     const auto exponent = literal.find_first_of("eE");
-    if (exponent != std::string_view::npos &&
-        literal.find('-', exponent) != std::string_view::npos) {
-      number = 0;
-      return true;
-    }
-    return false;
+    if (exponent != std::string_view::npos && literal.find('-', exponent) != std::string_view::npos)
+      return 0;
+    return std::nullopt;
   }
   if (error != std::errc() || end != literal.data() + literal.size())
-    return false;
+    return std::nullopt;
   const double rounded = std::round(value);
   if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0))
-    return false;
-  number = static_cast<int32_t>(rounded);
-  return true;
+    return std::nullopt;
+  return static_cast<int32_t>(rounded);
 }
 
 bool OpenKey(Hive hive, std::string_view path, RegistryKeyHandle &handle) {
@@ -164,23 +158,23 @@ bool CloseKey(RegistryKeyHandle &handle) {
   return wasOpen;
 }
 
-bool QueryStringValue(const RegistryKeyHandle &handle, std::string_view name, std::string &text) {
+std::optional<std::string> QueryStringValue(const RegistryKeyHandle &handle,
+                                            std::string_view name) {
   RegistryValue value;
   if (!readValue(handle, name, value) || value.type != kRegSz)
-    return false;
-  text = textUpToZero(value.data);
-  return true;
+    return std::nullopt;
+  return textUpToZero(value.data);
 }
 
-bool QueryNumberValue(const RegistryKeyHandle &handle, std::string_view name, int32_t &number) {
+std::optional<int32_t> QueryNumberValue(const RegistryKeyHandle &handle, std::string_view name) {
   RegistryValue value;
   if (!readValue(handle, name, value))
-    return false;
-  if ((value.type == kRegDword || value.type == kRegBinary) && value.data.size() == 4) {
-    number = littleEndian32(value.data);
-    return true;
-  }
-  return value.type == kRegSz && leadingWholeNumber(textUpToZero(value.data), number);
+    return std::nullopt;
+  if ((value.type == kRegDword || value.type == kRegBinary) && value.data.size() == 4)
+    return littleEndian32(value.data);
+  if (value.type != kRegSz)
+    return std::nullopt;
+  return leadingWholeNumber(textUpToZero(value.data));
 }
 
 bool SetStringValue(const RegistryKeyHandle &handle, std::string_view name, std::string_view text) {
@@ -199,9 +193,9 @@ std::string RegGetString(Hive hive, std::string_view path, std::string_view name
                          std::string_view defaultText) {
   std::string result(defaultText);
   RegistryKeyHandle key;
-  std::string text;
-  if (OpenKey(hive, path, key) && QueryStringValue(key, name, text))
-    result = std::move(text);
+  if (OpenKey(hive, path, key))
+    if (std::optional<std::string> text = QueryStringValue(key, name))
+      result = std::move(*text);
   CloseKey(key);
   return result;
 }
@@ -210,9 +204,8 @@ int32_t RegGetNumber(Hive hive, std::string_view path, std::string_view name,
                      int32_t defaultNumber) {
   int32_t result = defaultNumber;
   RegistryKeyHandle key;
-  int32_t number = 0;
-  if (OpenKey(hive, path, key) && QueryNumberValue(key, name, number))
-    result = number;
+  if (OpenKey(hive, path, key))
+    result = QueryNumberValue(key, name).value_or(result);
   CloseKey(key);
   return result;
 }
@@ -236,7 +229,7 @@ void RegSaveString(Hive hive, std::string_view path, std::string_view name, std:
   splitSavePath(path, section, subPath);
   RegistryKeyHandle key;
   if (CreateKey(hive, section, subPath, key))
-    SetStringValue(key, name, text);
+    (void)SetStringValue(key, name, text); // a failing write keeps the stored value, unreported
   CloseKey(key);
 }
 
@@ -245,7 +238,7 @@ void RegSaveNumber(Hive hive, std::string_view path, std::string_view name, int3
   splitSavePath(path, section, subPath);
   RegistryKeyHandle key;
   if (CreateKey(hive, section, subPath, key))
-    SetNumberValue(key, name, number);
+    (void)SetNumberValue(key, name, number); // as in RegSaveString
   CloseKey(key);
 }
 

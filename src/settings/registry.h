@@ -1,13 +1,14 @@
 #pragma once
 // Registry-style access to the per-user store file: key and value primitives, each returning
-// true on success and false otherwise, and the four operations the program uses, which never
-// report a failure. Nothing is cached: every primitive reads the file again, every write
-// re-reads it and replaces it (settings_file.h), so two running copies share their values and
-// the last one to write a value wins.
+// true on success and false otherwise (the queries: the value, or nothing), and the four
+// operations the program uses, which never report a failure. Nothing is cached: every primitive
+// reads the file again, every write re-reads it and replaces it (settings_file.h), so two running
+// copies share their values and the last one to write a value wins.
 //
 // The store file is the one settingsFilePath() names when the key is opened or created.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,24 +25,28 @@ struct RegistryKeyHandle {
 };
 
 // Opens an existing key below the hive ("" is the hive itself).
-bool OpenKey(Hive hive, std::string_view path, RegistryKeyHandle &handle);
+[[nodiscard]] bool OpenKey(Hive hive, std::string_view path, RegistryKeyHandle &handle);
 // Creates or opens section + '\' + subPath (the section alone when subPath is empty); one leading
 // '\' of subPath is dropped. Fails at once when the section is empty.
-bool CreateKey(Hive hive, std::string_view section, std::string_view subPath,
-               RegistryKeyHandle &handle);
+[[nodiscard]] bool CreateKey(Hive hive, std::string_view section, std::string_view subPath,
+                             RegistryKeyHandle &handle);
 // Empties the handle; false when it was not open.
 bool CloseKey(RegistryKeyHandle &handle);
 
 // A REG_SZ value's text up to its first zero character; any other type fails.
-bool QueryStringValue(const RegistryKeyHandle &handle, std::string_view name, std::string &text);
+[[nodiscard]] std::optional<std::string> QueryStringValue(const RegistryKeyHandle &handle,
+                                                          std::string_view name);
 // REG_DWORD, or REG_BINARY of exactly 4 bytes, as the little-endian 32-bit number; REG_SZ text by
 // its leading decimal number (0 when there is none) rounded to the nearest whole number, halves
 // away from zero; a number outside the 32-bit range or any other type fails.
-bool QueryNumberValue(const RegistryKeyHandle &handle, std::string_view name, int32_t &number);
+[[nodiscard]] std::optional<int32_t> QueryNumberValue(const RegistryKeyHandle &handle,
+                                                      std::string_view name);
 // Writes REG_SZ; fails when the handle is empty or the name holds a line break or zero character.
-bool SetStringValue(const RegistryKeyHandle &handle, std::string_view name, std::string_view text);
+[[nodiscard]] bool SetStringValue(const RegistryKeyHandle &handle, std::string_view name,
+                                  std::string_view text);
 // Writes REG_DWORD; fails like SetStringValue.
-bool SetNumberValue(const RegistryKeyHandle &handle, std::string_view name, int32_t number);
+[[nodiscard]] bool SetNumberValue(const RegistryKeyHandle &handle, std::string_view name,
+                                  int32_t number);
 
 // The stored text, or `defaultText` when the key or value is missing or unreadable.
 std::string RegGetString(Hive hive, std::string_view path, std::string_view name,
@@ -55,7 +60,7 @@ void RegSaveString(Hive hive, std::string_view path, std::string_view name, std:
 void RegSaveNumber(Hive hive, std::string_view path, std::string_view name, int32_t number);
 
 // The leading decimal number of `text` (blanks, sign, digits, fraction, exponent), 0 when there is
-// none, rounded to a whole number; false when it lies outside the 32-bit range.
-bool leadingWholeNumber(std::string_view text, int32_t &number);
+// none, rounded to a whole number; nothing when it lies outside the 32-bit range.
+[[nodiscard]] std::optional<int32_t> leadingWholeNumber(std::string_view text);
 
 } // namespace brevant

@@ -18,7 +18,7 @@ enum class Hive { ClassesRoot, CurrentUser, LocalMachine, Users, CurrentConfig }
 // "HKEY_CURRENT_USER" and so on.
 std::string_view hiveName(Hive hive);
 // The full names and the short forms (HKCU, HKLM, HKCR, HKU, HKCC), in any letter case.
-std::optional<Hive> hiveFromName(std::string_view name);
+[[nodiscard]] std::optional<Hive> hiveFromName(std::string_view name);
 
 // Value types by their registry numbers.
 constexpr uint32_t kRegNone = 0;
@@ -41,7 +41,7 @@ struct RegistryValue {
 
 // True for "" (the hive itself) and for names separated by single '\' with no empty name and no
 // line break or zero character in them.
-bool isValidKeyPath(std::string_view path);
+[[nodiscard]] bool isValidKeyPath(std::string_view path);
 
 class RegistryKey {
 public:
@@ -51,7 +51,7 @@ public:
   const std::string &path() const { return path_; }
   const std::vector<RegistryValue> &values() const { return values_; }
 
-  const RegistryValue *find(std::string_view name) const;
+  [[nodiscard]] const RegistryValue *find(std::string_view name) const;
   // Stores the value; an existing value of that name keeps its place and its spelling.
   void set(std::string_view name, uint32_t type, std::string data);
   void remove(std::string_view name);
@@ -67,11 +67,11 @@ class RegistryDocument {
 public:
   const std::vector<RegistryKey> &keys() const { return keys_; }
 
-  RegistryKey *findKey(Hive hive, std::string_view path);
-  const RegistryKey *findKey(Hive hive, std::string_view path) const;
+  [[nodiscard]] RegistryKey *findKey(Hive hive, std::string_view path);
+  [[nodiscard]] const RegistryKey *findKey(Hive hive, std::string_view path) const;
   // A key exists when it has a block of its own or when a key below it has one, since creating
   // a key creates every level above it.
-  bool keyExists(Hive hive, std::string_view path) const;
+  [[nodiscard]] bool keyExists(Hive hive, std::string_view path) const;
   // The key's block, added at the end when it has none yet. Adding a key may move the others.
   RegistryKey &addKey(Hive hive, std::string_view path);
   // Removes the key and every key below it.

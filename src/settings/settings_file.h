@@ -19,13 +19,13 @@ std::string settingsFilePath();
 
 // The values in the file; a missing, unreadable or malformed file gives what could be read,
 // which may be nothing.
-RegistryDocument readSettingsFile(const std::string &path);
+[[nodiscard]] RegistryDocument readSettingsFile(const std::string &path);
 
 // Re-reads the file, lets `change` edit the values and writes the result when `change` returns
 // true. False when the file could not be read or written. A file that exists but does not begin
 // with a registry file header is left alone (false), so that a wrong BREVANT_SETTINGS can never
 // overwrite an unrelated file.
-bool updateSettingsFile(const std::string &path,
-                        const std::function<bool(RegistryDocument &)> &change);
+[[nodiscard]] bool updateSettingsFile(const std::string &path,
+                                      const std::function<bool(RegistryDocument &)> &change);
 
 } // namespace brevant

@@ -11,7 +11,7 @@ namespace brevant {
 // The system's fixed-pitch font at 10 points.
 QFont editorDesignFont();
 // A point size a font can take here.
-bool usableFontSize(int32_t points);
+[[nodiscard]] bool usableFontSize(int32_t points);
 // The design font with the stored name and size applied.
 QFont storedEditorFont();
 

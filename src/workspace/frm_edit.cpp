@@ -102,11 +102,13 @@ FrmEdit::FrmEdit(FrmMain &main, Workspace &workspace, QWidget *parent)
   try {
     main_.setEditorButtonsVisible(true);
   } catch (...) {
+    // A load step that fails is skipped: the editor opens without its toolbar buttons.
   }
   buildMenus();
   try {
     applyFont();
   } catch (...) {
+    // Skipped as above: the editor keeps the default font.
   }
   setCaption("Noname");
   setFocusProxy(txtEdit_);

@@ -99,19 +99,23 @@ FrmMain::FrmMain(Workspace &workspace, QWidget *parent)
   try {
     helpFile_ = helpFilePath(workspace_.environment.programFolder);
   } catch (...) {
+    // A load step that fails is skipped: Help then finds no file and says so when asked.
   }
   buildMenus();
   try {
     buildToolbar();
   } catch (...) {
+    // Skipped as above: the menus still offer every command.
   }
   try {
     loadPlacement();
   } catch (...) {
+    // Skipped as above: the window keeps its default place and size.
   }
   try {
     recent_.load();
   } catch (...) {
+    // Skipped as above: the Recent Files list starts empty.
   }
   recentMenu_->show(recent_);
 }
@@ -485,10 +489,12 @@ void FrmMain::closeEvent(QCloseEvent *event) {
   try {
     savePlacement();
   } catch (...) {
+    // Closing must not stop here: the next start uses the last place it could read.
   }
   try {
     recent_.save();
   } catch (...) {
+    // As above: the next start shows the list as it was last stored.
   }
   // The other windows go, the most recently made first.
   if (about_ != nullptr)

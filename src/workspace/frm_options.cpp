@@ -190,6 +190,7 @@ void FrmOptions::load() {
     for (const char *size : kFontSizes)
       cboFontSize_->addItem(size);
   } catch (...) {
+    // A load step that fails is skipped: the lists stay short and the dialog still opens.
   }
   try {
     QFont sample = lblFontSample_->font();
@@ -209,6 +210,7 @@ void FrmOptions::load() {
     cboFont_->setEditText(sample.family());
     cboFontSize_->setEditText(QString::number(sample.pointSize()));
   } catch (...) {
+    // Skipped as above: the sample keeps the dialog's own font.
   }
   try {
     const std::string key = settingsKeyPath();
@@ -217,6 +219,7 @@ void FrmOptions::load() {
     txtLogEditor_->setText(
         QString::fromStdString(RegGetString(Hive::CurrentUser, key, kLogEditorValue, "")));
   } catch (...) {
+    // Skipped as above: the boxes stay empty, as for values never stored.
   }
   const AppSettings &settings = workspace_.environment.settings;
   txtConnectionTimeout_->setText(QString::number(settings.ConnectionTimeout));
@@ -246,11 +249,11 @@ void FrmOptions::showChosenFont() {
 }
 
 void FrmOptions::showChosenFontSize() {
-  int32_t size = 0;
-  if (!numericValue(cboFontSize_->currentText().toStdString(), size) || !usableFontSize(size))
+  const std::optional<int32_t> size = integerValue(cboFontSize_->currentText().toStdString());
+  if (!size || !usableFontSize(*size))
     return;
   QFont sample = lblFontSample_->font();
-  sample.setPointSize(size);
+  sample.setPointSize(*size);
   lblFontSample_->setFont(sample);
 }
 
@@ -281,8 +284,8 @@ void FrmOptions::chooseLogEditor() {
 }
 
 int32_t FrmOptions::storeTimeout(QLineEdit *box, int32_t fallback, const char *valueName) {
-  int32_t seconds = 0;
-  if (!numericValue(box->text().toStdString(), seconds) || seconds < 0) {
+  int32_t seconds = integerValue(box->text().toStdString()).value_or(-1);
+  if (seconds < 0) {
     seconds = fallback;
     box->setText(QString::number(fallback));
   }

@@ -127,7 +127,8 @@ void FrmRun::start() {
       FrmInputPara parameters(workspace_, this);
       confirmed = parameters.exec() == QDialog::Accepted;
     } catch (...) {
-      confirmed = false; // a parameter dialog that cannot be shown is a Cancel
+      // A Parameters dialog that cannot be shown counts as cancelled: the run does not start.
+      confirmed = false;
     }
   }
   if (def.parameterCount >= 1 && !confirmed)
@@ -144,11 +145,13 @@ void FrmRun::start() {
     request.interactiveRun = true;
     request.displayReport = workspace_.displayReport;
     request.scriptText = scriptText_;
-    runReport(def, workspace_.environment, request, *this);
+    // The outcome has been shown already: the log box and, for a log that fails, the error box.
+    (void)runReport(def, workspace_.environment, request, *this);
   } catch (const std::exception &e) {
     // The driver traps its own faults; anything else still ends the run in order.
     lineLogged(std::string("Error: ") + e.what());
   } catch (...) {
+    lineLogged("Error: The run stopped at an unexpected fault.");
   }
   showProgress(); // the last counts and lines, whenever the last update was
   lblStatus_->setText("Done");
@@ -272,6 +275,7 @@ bool FrmRun::requestLogin(int dataSourceIndex, DataSource &, Connection &connect
     login.exec();
     return true;
   } catch (...) {
+    // A login dialog that cannot be shown is "no login": the connection stays closed and logged.
     return false;
   }
 }

@@ -12,7 +12,7 @@ struct RecentFileSlot {
   std::string caption;
   bool visible = false;
   bool enabled = false;
-  bool inUse() const { return visible && enabled; }
+  [[nodiscard]] bool inUse() const { return visible && enabled; }
 };
 
 constexpr int kRecentFileSlots = 5;

@@ -28,11 +28,11 @@ int32_t searchStart(qsizetype selStart, qsizetype selLength, int16_t direction,
                     qsizetype textLength);
 
 // The 0-based offset of the occurrence of `what` that a search from `start` finds, if any.
-std::optional<qsizetype> findOccurrence(const QString &text, const QString &what, int32_t start,
-                                        const SearchOptions &options);
+[[nodiscard]] std::optional<qsizetype> findOccurrence(const QString &text, const QString &what,
+                                                      int32_t start, const SearchOptions &options);
 
 // True when `candidate` is `what` under the comparison of the options (case only).
-bool sameSearchText(const QString &candidate, const QString &what, bool matchCase);
+[[nodiscard]] bool sameSearchText(const QString &candidate, const QString &what, bool matchCase);
 
 // `text` with every occurrence of `what` replaced left to right, without overlaps; `count` gets
 // the number of replacements.

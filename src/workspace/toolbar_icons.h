@@ -17,10 +17,11 @@ QIcon templateIcon(bool dark = false);
 
 // `icon` at `size` (and twice that, for high-density screens) with its normal picture kept, or,
 // for a theme's picture on a dark `palette`, lightened, and a faded disabled picture.
-QIcon toolbarIcon(const QIcon &icon, int size, const QPalette &palette, bool themePicture = true);
+[[nodiscard]] QIcon toolbarIcon(const QIcon &icon, int size, const QPalette &palette,
+                                bool themePicture = true);
 
 // True when the palette's window colour is dark.
-bool isDarkPalette(const QPalette &palette);
+[[nodiscard]] bool isDarkPalette(const QPalette &palette);
 
 // The average "ink" of a picture: how far its pixels stand from `background`, weighted by their
 // opacity, from 0 (nothing visible) to 1.

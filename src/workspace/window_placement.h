@@ -15,7 +15,7 @@ struct WindowPlacement {
 
 // What the window opens with: a stored minimised state opens normal; missing values take the
 // defaults (normal, 105, 105, 9000 x 12000).
-WindowPlacement loadWindowPlacement();
+[[nodiscard]] WindowPlacement loadWindowPlacement();
 
 // What the window leaves behind: normal writes the four edges and state 0, minimised only state
 // 0, maximised only state 2, so that the last normal placement survives.

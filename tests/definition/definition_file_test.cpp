@@ -311,7 +311,7 @@ TEST(DefinitionFile, BinaryOrTruncatedFilesGiveNoCrash) {
   EXPECT_FALSE(checkHeaderText(binary, def));
   readDefinitionText(binary, def);
   scriptFromText(binary);
-  protectionPasswordKeyPresentText(binary);
+  EXPECT_FALSE(protectionPasswordKeyPresentText(binary));
 
   const std::string full = definitionFileText(twoSources());
   for (size_t cut = 0; cut < full.size(); cut += 7) {

@@ -140,14 +140,14 @@ TEST(StartupLog, KeepsGrowingAndLeavesTheRunLogAlone) {
   const std::string run = folder.file("run.log");
   RunLog log;
   ASSERT_TRUE(log.open(run));
-  logStartupError(startup, "The file \"/x/a.kvd\" does not exist.");
-  logStartupError(startup, "second");
+  EXPECT_TRUE(logStartupError(startup, "The file \"/x/a.kvd\" does not exist."));
+  EXPECT_TRUE(logStartupError(startup, "second"));
   EXPECT_EQ(log.errorCount(), 0);
   log.close();
   EXPECT_EQ(testing::readBytes(run), "");
   EXPECT_EQ(logTexts(startup),
             (Texts{"Error: The file \"/x/a.kvd\" does not exist.", "Error: second"}));
-  logStartupError(folder.file("missing/brevant.log"), "lost without a word");
+  EXPECT_FALSE(logStartupError(folder.file("missing/brevant.log"), "lost without a word"));
 }
 
 TEST(LogTimeStamp, FormatsDateAndTime) {

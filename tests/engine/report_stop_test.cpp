@@ -66,7 +66,8 @@ TEST(StopRequest, EndsTheFillAndTheReportIsStillSaved) {
   request.interactiveRun = true;
   request.scriptText = readScript(folder.file("report.kvd")).value_or("");
   StoppingDialog dialog(3);
-  runReport(definition, environment, request, dialog);
+  const RunOutcome outcome = runReport(definition, environment, request, dialog);
+  EXPECT_TRUE(outcome.logOpened);
 
   EXPECT_EQ(dialog.shown, (std::vector<std::string>{"1 / 5", "2 / 5", "3 / 5"}));
   EXPECT_GE(dialog.events, 3);

@@ -146,13 +146,10 @@ TEST_F(Registry, PrimitivesReportTheirOutcome) {
   EXPECT_EQ(key.path, kOptions);
   EXPECT_TRUE(SetStringValue(key, "FontName", "DejaVu Sans Mono"));
   EXPECT_FALSE(SetStringValue(key, "Bad\nName", "x"));
-  std::string text;
-  int32_t number = 0;
-  EXPECT_TRUE(QueryStringValue(key, "FontName", text));
-  EXPECT_EQ(text, "DejaVu Sans Mono");
-  EXPECT_FALSE(QueryNumberValue(key, "Missing", number));
+  EXPECT_EQ(QueryStringValue(key, "FontName"), "DejaVu Sans Mono");
+  EXPECT_EQ(QueryNumberValue(key, "Missing"), std::nullopt);
   EXPECT_TRUE(CloseKey(key));
-  EXPECT_FALSE(QueryStringValue(key, "FontName", text));
+  EXPECT_EQ(QueryStringValue(key, "FontName"), std::nullopt);
 
   // Creating a key creates the levels above it.
   EXPECT_TRUE(OpenKey(kUser, "SOFTWARE\\Velkora", key));
@@ -218,13 +215,10 @@ TEST(LeadingWholeNumber, TakesTheNumberAtTheStartOfTheText) {
                         Case{"-12.5", -13}, Case{"+4", 4}, Case{".5", 1}, Case{"7.", 7},
                         Case{"  \t9x", 9}, Case{"1e", 1}, Case{"2E+2", 200}, Case{"1e-999", 0},
                         Case{"-2147483648", -2147483648}, Case{"-", 0}, Case{".", 0}}) {
-    int32_t number = -99;
-    EXPECT_TRUE(leadingWholeNumber(c.text, number)) << c.text;
-    EXPECT_EQ(number, c.expected) << c.text;
+    EXPECT_EQ(leadingWholeNumber(c.text), c.expected) << c.text;
   }
-  int32_t number = 0;
-  EXPECT_FALSE(leadingWholeNumber("2147483648", number));
-  EXPECT_FALSE(leadingWholeNumber("1e999", number));
+  EXPECT_EQ(leadingWholeNumber("2147483648"), std::nullopt);
+  EXPECT_EQ(leadingWholeNumber("1e999"), std::nullopt);
 }
 
 TEST_F(Registry, AppSettingsTakeTheirDefaultsAndTheOnRule) {

@@ -11,6 +11,7 @@ Connection::~Connection() {
   try {
     Close();
   } catch (...) {
+    // A destructor must not throw; the backend is released even when closing it failed.
   }
 }
 

@@ -14,19 +14,19 @@ namespace brevant {
 
 class ConnectionAttributes {
 public:
-  static ConnectionAttributes parse(std::string_view text);
+  [[nodiscard]] static ConnectionAttributes parse(std::string_view text);
 
-  std::optional<std::string> get(std::string_view key) const;
-  bool has(std::string_view key) const { return get(key).has_value(); }
+  [[nodiscard]] std::optional<std::string> get(std::string_view key) const;
+  [[nodiscard]] bool has(std::string_view key) const { return get(key).has_value(); }
   void set(std::string_view key, std::string_view value);
   void erase(std::string_view key);
   // Renames a key, keeping its value and position; a no-op when it is absent.
   void rename(std::string_view from, std::string_view to);
-  bool empty() const { return pairs_.empty(); }
+  [[nodiscard]] bool empty() const { return pairs_.empty(); }
   const std::vector<std::pair<std::string, std::string>> &pairs() const { return pairs_; }
 
   // The ODBC form: values that need it are wrapped in braces.
-  std::string toOdbcString() const;
+  [[nodiscard]] std::string toOdbcString() const;
 
 private:
   std::vector<std::pair<std::string, std::string>> pairs_;
@@ -56,8 +56,9 @@ struct ConnectionTarget {
 // Keys of the provider form become their ODBC names: "Data Source" -> DSN, "User ID" -> UID,
 // "Password" -> PWD. "Provider=MSDASQL" (the ODBC provider) is dropped, and its "Extended
 // Properties" string is merged in; any other provider throws DatabaseError.
-ConnectionTarget resolveConnectionTarget(std::string_view connectionString,
-                                         const std::string &userId, const std::string &password,
-                                         const std::string &baseFolder);
+[[nodiscard]] ConnectionTarget resolveConnectionTarget(std::string_view connectionString,
+                                                       const std::string &userId,
+                                                       const std::string &password,
+                                                       const std::string &baseFolder);
 
 } // namespace brevant

@@ -14,18 +14,19 @@ struct Cursor {
 
   bool atEnd() const { return pos >= text.size(); }
   bool peek(char c) const { return pos < text.size() && text[pos] == c; }
-  bool digits(int count, int &value) {
+  // The number of exactly `count` digits at the cursor, which moves past them.
+  std::optional<int> digits(int count) {
     if (pos + count > text.size())
-      return false;
-    value = 0;
+      return std::nullopt;
+    int value = 0;
     for (int i = 0; i < count; ++i) {
       char c = text[pos + i];
       if (!std::isdigit(static_cast<unsigned char>(c)))
-        return false;
+        return std::nullopt;
       value = value * 10 + (c - '0');
     }
     pos += count;
-    return true;
+    return value;
   }
 };
 
@@ -37,33 +38,38 @@ bool validDate(int year, int month, int day) {
   return !(month == 2 && day == 29 && !leap);
 }
 
-bool readDate(Cursor &c, DateValue &out) {
-  int year, month, day;
-  if (!c.digits(4, year) || !c.peek('-'))
-    return false;
+std::optional<DateValue> readDate(Cursor &c) {
+  const std::optional<int> year = c.digits(4);
+  if (!year || !c.peek('-'))
+    return std::nullopt;
   ++c.pos;
-  if (!c.digits(2, month) || !c.peek('-'))
-    return false;
+  const std::optional<int> month = c.digits(2);
+  if (!month || !c.peek('-'))
+    return std::nullopt;
   ++c.pos;
-  if (!c.digits(2, day) || !validDate(year, month, day))
-    return false;
-  out =
-      DateValue{static_cast<int16_t>(year), static_cast<uint8_t>(month), static_cast<uint8_t>(day)};
-  return true;
+  const std::optional<int> day = c.digits(2);
+  if (!day || !validDate(*year, *month, *day))
+    return std::nullopt;
+  return DateValue{static_cast<int16_t>(*year), static_cast<uint8_t>(*month),
+                   static_cast<uint8_t>(*day)};
 }
 
-bool readTime(Cursor &c, TimeValue &out) {
-  int hour, minute, second = 0;
-  if (!c.digits(2, hour) || !c.peek(':'))
-    return false;
+std::optional<TimeValue> readTime(Cursor &c) {
+  const std::optional<int> hour = c.digits(2);
+  if (!hour || !c.peek(':'))
+    return std::nullopt;
   ++c.pos;
-  if (!c.digits(2, minute))
-    return false;
+  const std::optional<int> minute = c.digits(2);
+  if (!minute)
+    return std::nullopt;
+  int second = 0;
   uint32_t nanosecond = 0;
   if (c.peek(':')) {
     ++c.pos;
-    if (!c.digits(2, second))
-      return false;
+    const std::optional<int> seconds = c.digits(2);
+    if (!seconds)
+      return std::nullopt;
+    second = *seconds;
     if (c.peek('.') || c.peek(',')) {
       ++c.pos;
       uint32_t scale = 100000000;
@@ -74,14 +80,13 @@ bool readTime(Cursor &c, TimeValue &out) {
         ++c.pos;
       }
       if (c.pos == start)
-        return false;
+        return std::nullopt;
     }
   }
-  if (hour > 23 || minute > 59 || second > 60)
-    return false;
-  out = TimeValue{static_cast<uint8_t>(hour), static_cast<uint8_t>(minute),
-                  static_cast<uint8_t>(second), nanosecond};
-  return true;
+  if (*hour > 23 || *minute > 59 || second > 60)
+    return std::nullopt;
+  return TimeValue{static_cast<uint8_t>(*hour), static_cast<uint8_t>(*minute),
+                   static_cast<uint8_t>(second), nanosecond};
 }
 
 // A zone designator, then blanks, then the end.
@@ -90,12 +95,11 @@ bool readEnd(Cursor &c) {
     ++c.pos;
   } else if (c.peek('+') || c.peek('-')) {
     ++c.pos;
-    int hours, minutes;
-    if (!c.digits(2, hours))
+    if (!c.digits(2))
       return false;
     if (c.peek(':'))
       ++c.pos;
-    if (!c.atEnd() && !c.digits(2, minutes))
+    if (!c.atEnd() && !c.digits(2))
       return false;
   }
   while (!c.atEnd() && c.text[c.pos] == ' ')
@@ -108,12 +112,16 @@ bool readEnd(Cursor &c) {
 std::optional<DateTimeValue> parseIsoDateTime(std::string_view text) {
   Cursor c{trimmed(text, " ")};
   DateTimeValue value;
-  if (!readDate(c, value.date))
+  const std::optional<DateValue> date = readDate(c);
+  if (!date)
     return std::nullopt;
+  value.date = *date;
   if (c.peek('T') || c.peek('t') || c.peek(' ')) {
     ++c.pos;
-    if (!readTime(c, value.time))
+    const std::optional<TimeValue> time = readTime(c);
+    if (!time)
       return std::nullopt;
+    value.time = *time;
   }
   if (!readEnd(c))
     return std::nullopt;
@@ -128,8 +136,7 @@ std::optional<DateValue> parseIsoDate(std::string_view text) {
 
 std::optional<TimeValue> parseIsoTime(std::string_view text) {
   Cursor c{trimmed(text, " ")};
-  TimeValue time;
-  if (readTime(c, time) && readEnd(c))
+  if (const std::optional<TimeValue> time = readTime(c); time && readEnd(c))
     return time;
   if (auto value = parseIsoDateTime(text))
     return value->time;

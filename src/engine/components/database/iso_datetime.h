@@ -10,9 +10,9 @@
 
 namespace brevant {
 
-std::optional<DateValue> parseIsoDate(std::string_view text);
-std::optional<TimeValue> parseIsoTime(std::string_view text);
+[[nodiscard]] std::optional<DateValue> parseIsoDate(std::string_view text);
+[[nodiscard]] std::optional<TimeValue> parseIsoTime(std::string_view text);
 // A date alone is midnight of that day.
-std::optional<DateTimeValue> parseIsoDateTime(std::string_view text);
+[[nodiscard]] std::optional<DateTimeValue> parseIsoDateTime(std::string_view text);
 
 } // namespace brevant

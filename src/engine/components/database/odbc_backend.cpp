@@ -102,6 +102,7 @@ OdbcBackend::~OdbcBackend() {
   try {
     close();
   } catch (...) {
+    // A destructor must not throw; close() has freed the handle even when disconnecting failed.
   }
 }
 

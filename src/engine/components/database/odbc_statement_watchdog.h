@@ -21,7 +21,7 @@ public:
   OdbcStatementWatchdog &operator=(const OdbcStatementWatchdog &) = delete;
 
   // True when the time ran out and the statement was cancelled.
-  bool fired() const;
+  [[nodiscard]] bool fired() const;
 
 private:
   mutable std::mutex mutex_;
@@ -33,6 +33,6 @@ private:
 
 // Sets the statement's query time-out (0: none; negative: the driver's default) and, when the
 // driver does not keep it, returns true: the caller then watches the statement itself.
-bool setQueryTimeoutNeedsWatchdog(SQLHSTMT stmt, int seconds);
+[[nodiscard]] bool setQueryTimeoutNeedsWatchdog(SQLHSTMT stmt, int seconds);
 
 } // namespace brevant

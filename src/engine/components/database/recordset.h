@@ -62,8 +62,8 @@ public:
   // Runs `source` on `activeConnection` and fetches every row. A statement without a result
   // gives an open record set with no fields and no records. Throws when already open.
   void Open(const std::string &source, Connection &activeConnection);
-  bool Eof() const;
-  bool Bof() const;
+  [[nodiscard]] bool Eof() const;
+  [[nodiscard]] bool Bof() const;
   void MoveNext();
   void MoveFirst();
   int State() const { return open_ ? adStateOpen : adStateClosed; }

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 namespace brevant {
@@ -56,26 +57,32 @@ std::string_view columnBlob(sqlite3_stmt *stmt, int i) {
                           static_cast<size_t>(sqlite3_column_bytes(stmt, i)));
 }
 
-bool parseWholeInteger(std::string_view text, int64_t &value) {
+std::optional<int64_t> parseWholeInteger(std::string_view text) {
   while (!text.empty() && text.front() == ' ')
     text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ')
     text.remove_suffix(1);
   if (!text.empty() && text.front() == '+')
     text.remove_prefix(1);
+  int64_t value{};
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return ec == std::errc() && end == text.data() + text.size() && !text.empty();
+  if (ec != std::errc() || end != text.data() + text.size() || text.empty())
+    return std::nullopt;
+  return value;
 }
 
-bool parseWholeDouble(std::string_view text, double &value) {
+std::optional<double> parseWholeDouble(std::string_view text) {
   while (!text.empty() && text.front() == ' ')
     text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ')
     text.remove_suffix(1);
   if (!text.empty() && text.front() == '+')
     text.remove_prefix(1);
+  double value{};
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return ec == std::errc() && end == text.data() + text.size() && !text.empty();
+  if (ec != std::errc() || end != text.data() + text.size() || text.empty())
+    return std::nullopt;
+  return value;
 }
 
 // The storage class decides, as for an expression column.
@@ -115,7 +122,6 @@ void appendValue(ResultColumn &column, SqliteColumnClass valueClass, sqlite3_stm
     }
     if (storage == SQLITE_TEXT) {
       std::string_view text = columnText(stmt, i);
-      int64_t number;
       if (text == "true" || text == "TRUE" || text == "True") {
         column.appendBool(true);
         return;
@@ -124,8 +130,8 @@ void appendValue(ResultColumn &column, SqliteColumnClass valueClass, sqlite3_stm
         column.appendBool(false);
         return;
       }
-      if (parseWholeInteger(text, number)) {
-        column.appendBool(number != 0);
+      if (const auto number = parseWholeInteger(text)) {
+        column.appendBool(*number != 0);
         return;
       }
     }
@@ -136,9 +142,8 @@ void appendValue(ResultColumn &column, SqliteColumnClass valueClass, sqlite3_stm
       return;
     }
     if (storage == SQLITE_TEXT) {
-      int64_t number;
-      if (parseWholeInteger(columnText(stmt, i), number)) {
-        column.appendInteger(number);
+      if (const auto number = parseWholeInteger(columnText(stmt, i))) {
+        column.appendInteger(*number);
         return;
       }
     }
@@ -149,9 +154,8 @@ void appendValue(ResultColumn &column, SqliteColumnClass valueClass, sqlite3_stm
       return;
     }
     if (storage == SQLITE_TEXT) {
-      double number;
-      if (parseWholeDouble(columnText(stmt, i), number)) {
-        column.appendDouble(number);
+      if (const auto number = parseWholeDouble(columnText(stmt, i))) {
+        column.appendDouble(*number);
         return;
       }
     }
@@ -163,8 +167,7 @@ void appendValue(ResultColumn &column, SqliteColumnClass valueClass, sqlite3_stm
     }
     if (storage == SQLITE_TEXT) {
       std::string_view text = columnText(stmt, i);
-      double number;
-      if (parseWholeDouble(text, number)) {
+      if (parseWholeDouble(text).has_value()) {
         column.appendDecimal(text);
         return;
       }

@@ -22,17 +22,17 @@ public:
   ~Application();
 
   std::string Version() const { return "16.0"; }
-  bool Visible() const { return visible_; }
+  [[nodiscard]] bool Visible() const { return visible_; }
   void setVisible(bool on) { visible_ = on; }
-  bool DisplayAlerts() const { return displayAlerts_; }
+  [[nodiscard]] bool DisplayAlerts() const { return displayAlerts_; }
   void setDisplayAlerts(bool on) { displayAlerts_ = on; }
-  bool Interactive() const { return interactive_; }
+  [[nodiscard]] bool Interactive() const { return interactive_; }
   void setInteractive(bool on) { interactive_ = on; }
-  bool ScreenUpdating() const { return screenUpdating_; }
+  [[nodiscard]] bool ScreenUpdating() const { return screenUpdating_; }
   void setScreenUpdating(bool on) { screenUpdating_ = on; }
   int Calculation() const { return calculation_; }
   void setCalculation(int mode);
-  bool CalculateBeforeSave() const { return calculateBeforeSave_; }
+  [[nodiscard]] bool CalculateBeforeSave() const { return calculateBeforeSave_; }
   void setCalculateBeforeSave(bool on) { calculateBeforeSave_ = on; }
   // The program's folder, and the folder of workbooks opened at start (none are).
   std::string Path() const;

@@ -60,17 +60,17 @@ struct SaveFormat {
 // nullopt for codes this engine can neither write nor have converted (for example 50, xlsb).
 // Converted formats are listed whether or not LibreOffice is installed: saving in one without
 // it fails with a description that says so.
-std::optional<SaveFormat> saveFormat(int code);
+[[nodiscard]] std::optional<SaveFormat> saveFormat(int code);
 
 // The codes whose files are plain text: CSV, text, DIF and SYLK.
-bool isTextFileFormat(int code);
+[[nodiscard]] bool isTextFileFormat(int code);
 
 // The content type of the workbook part of an Open XML format, and back.
 std::string_view workbookContentType(int code);
-std::optional<int> formatOfWorkbookContentType(std::string_view contentType);
+[[nodiscard]] std::optional<int> formatOfWorkbookContentType(std::string_view contentType);
 
 // The format SaveAs uses when none is given: the one the file's extension names, else
 // `current` (the workbook's own format).
-int formatForExtension(std::string_view path, int current);
+[[nodiscard]] int formatForExtension(std::string_view path, int current);
 
 } // namespace brevant

@@ -15,21 +15,20 @@ namespace brevant {
 
 namespace {} // namespace
 
-bool numericValue(std::string_view text, int32_t &value) {
+std::optional<int32_t> integerValue(std::string_view text) {
   std::string s(trimmed(text, kAsciiSpaces));
   if (s.empty())
-    return false;
+    return std::nullopt;
   for (char c : s)
     if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' ||
           c == 'e' || c == 'E'))
-      return false;
+      return std::nullopt;
   char *end = nullptr;
   double v = strtodC(s.c_str(), &end);
   if (end != s.c_str() + s.size() || !std::isfinite(v) || v > 2147483647.0 || v < -2147483648.0)
-    return false;
+    return std::nullopt;
   // Halves round to even, as the conversion to an integer does in the original tool.
-  value = static_cast<int32_t>(std::nearbyint(v));
-  return true;
+  return static_cast<int32_t>(std::nearbyint(v));
 }
 
 std::vector<FileType> parseFileTypeTable(std::string_view text) {
@@ -55,8 +54,7 @@ std::vector<FileType> parseFileTypeTable(std::string_view text) {
       continue;
     FileType row;
     row.typeName = std::string(columns[0]);
-    int32_t code = 0;
-    row.formatCode = numericValue(columns[1], code) ? code : 0;
+    row.formatCode = integerValue(columns[1]).value_or(0);
     row.description = std::string(columns[2]);
     row.extensions = std::string(columns[3]);
     table.push_back(std::move(row));
@@ -79,10 +77,9 @@ std::vector<FileType> loadFileTypeTable(const std::string &path) {
 int findFileType(const std::vector<FileType> &table, std::string_view reportFileType) {
   if (reportFileType.empty())
     return -1;
-  int32_t code = 0;
-  if (numericValue(reportFileType, code)) {
+  if (const std::optional<int32_t> code = integerValue(reportFileType)) {
     for (size_t i = 0; i < table.size(); ++i)
-      if (table[i].formatCode == code)
+      if (table[i].formatCode == *code)
         return static_cast<int>(i);
     return -1;
   }

@@ -73,7 +73,8 @@ TEST(ConnectionStringTest, OnlyTheOdbcProviderIsAccepted) {
   t = resolveConnectionTarget("Provider=msdasql;Driver={PostgreSQL Unicode};Server=h", "", "", "");
   EXPECT_EQ(t.odbcString, "Driver=PostgreSQL Unicode;Server=h");
   try {
-    resolveConnectionTarget("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=c:\\x.mdb", "", "", "");
+    (void)resolveConnectionTarget("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=c:\\x.mdb", "", "",
+                                  "");
     FAIL();
   } catch (const DatabaseError &e) {
     std::string message = e.what();

@@ -169,5 +169,19 @@ TEST(ValueStorageTest, IsoDatesAndTimesParseOrAreRejected) {
   EXPECT_FALSE(parseIsoDateTime(""));
 }
 
+TEST(ValueStorageTest, IsoZoneDesignatorsAndCutOffTextAreChecked) {
+  const DateTimeValue halfPastTwo{{2024, 3, 5}, {14, 30, 0, 0}};
+  EXPECT_EQ(parseIsoDateTime("2024-03-05 14:30+0100"), halfPastTwo);
+  EXPECT_EQ(parseIsoDateTime("2024-03-05 14:30-05"), halfPastTwo);
+  EXPECT_EQ(parseIsoDateTime("2024-03-05 14:30z  "), halfPastTwo);
+  EXPECT_EQ(parseIsoTime("23:59:60"), (TimeValue{23, 59, 60, 0})); // a leap second
+  for (const char *text :
+       {"2024-03-05 14:30+1", "2024-03-05 14:30+01:0", "2024-03-05T", "2024-03-05 14",
+        "2024-03-05 14:30:15.", "2024-03-05 14:30 x", "2024-", "2024-03-0"})
+    EXPECT_FALSE(parseIsoDateTime(text)) << text;
+  EXPECT_FALSE(parseIsoTime("14:3"));
+  EXPECT_FALSE(parseIsoTime("14:60"));
+}
+
 } // namespace
 } // namespace brevant

@@ -31,6 +31,18 @@ TEST(FileTypeTable, FindsByCodeThenByNameWithoutCase) {
   EXPECT_EQ(findFileType(table, "unknown"), -1);
 }
 
+TEST(FileTypeTable, IntegerValueIsAWholeNumberInRangeOrNothing) {
+  EXPECT_EQ(integerValue("51"), 51);
+  EXPECT_EQ(integerValue(" -4158 "), -4158);
+  EXPECT_EQ(integerValue("6.0"), 6);
+  EXPECT_EQ(integerValue("2.5"), 2); // halves to even
+  EXPECT_EQ(integerValue("3.5"), 4);
+  EXPECT_EQ(integerValue("1e2"), 100);
+  EXPECT_EQ(integerValue("-2147483648"), INT32_MIN);
+  for (const char *text : {"", "  ", "abc", "12abc", "0x10", "2147483648", "1e10", "1e999", "-"})
+    EXPECT_EQ(integerValue(text), std::nullopt) << text;
+}
+
 TEST(FileTypeTable, KeepsAtMost257Rows) {
   std::string text;
   for (int i = 0; i < 300; ++i)

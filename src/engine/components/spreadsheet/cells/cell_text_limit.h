@@ -14,7 +14,7 @@ constexpr size_t kMaxCellTextUnits = 32767;
 // character, so never between the two halves of a surrogate pair. `text.size()` when it all fits.
 size_t cellTextFit(std::string_view text);
 
-inline bool fitsInCell(std::string_view text) {
+[[nodiscard]] inline bool fitsInCell(std::string_view text) {
   // A UTF-8 text never has more UTF-16 code units than bytes.
   return text.size() <= kMaxCellTextUnits || cellTextFit(text) == text.size();
 }

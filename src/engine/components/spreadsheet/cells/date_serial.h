@@ -10,12 +10,13 @@
 namespace brevant {
 
 // nullopt for a date before the start of the date system or after 9999-12-31.
-std::optional<double> dateSerial(const DateValue &date, bool date1904 = false);
+[[nodiscard]] std::optional<double> dateSerial(const DateValue &date, bool date1904 = false);
 double timeSerial(const TimeValue &time);
-std::optional<double> dateTimeSerial(const DateTimeValue &value, bool date1904 = false);
+[[nodiscard]] std::optional<double> dateTimeSerial(const DateTimeValue &value,
+                                                   bool date1904 = false);
 
 // The calendar date and time of a serial, rounded to the millisecond; nullopt when the serial
 // is negative or beyond 9999-12-31.
-std::optional<DateTimeValue> serialToDateTime(double serial, bool date1904 = false);
+[[nodiscard]] std::optional<DateTimeValue> serialToDateTime(double serial, bool date1904 = false);
 
 } // namespace brevant

@@ -17,7 +17,7 @@ std::string_view builtinNumberFormat(int id);
 // General: up to 15 significant digits, scientific for very large or very small magnitudes
 // with up to `scientificDigits` significant digits (a cell shows 6; a number turned into text
 // by a formula keeps 15).
-std::string formatGeneral(double value, int scientificDigits = 6);
+[[nodiscard]] std::string formatGeneral(double value, int scientificDigits = 6);
 
 class NumberFormat {
 public:
@@ -26,13 +26,13 @@ public:
   NumberFormat(NumberFormat &&) noexcept;
   NumberFormat &operator=(NumberFormat &&) noexcept;
 
-  std::string format(double value, bool date1904 = false) const;
+  [[nodiscard]] std::string format(double value, bool date1904 = false) const;
   // Text under the format's text section ("@" replaced by the text); the text itself when the
   // format has none.
-  std::string formatText(std::string_view text) const;
+  [[nodiscard]] std::string formatText(std::string_view text) const;
   // True when the format shows a date or a time (the first section decides).
-  bool isDateTime() const;
-  bool isGeneral() const;
+  [[nodiscard]] bool isDateTime() const;
+  [[nodiscard]] bool isGeneral() const;
 
 private:
   struct Compiled;

@@ -33,9 +33,9 @@ public:
   void createDefault();
 
   int numberFormatId(uint32_t style) const;
-  std::string formatCode(uint32_t style) const;
+  [[nodiscard]] std::string formatCode(uint32_t style) const;
   const NumberFormat &numberFormat(uint32_t style);
-  bool isDateStyle(uint32_t style) { return numberFormat(style).isDateTime(); }
+  [[nodiscard]] bool isDateStyle(uint32_t style) { return numberFormat(style).isDateTime(); }
 
   // The style to give a cell of `style` that receives a date: itself unless its number format
   // is General, else a copy of it with the date, date-time or time format.
@@ -47,7 +47,7 @@ public:
   const CellFont &font(uint32_t style);
   const CellFont &defaultFont();
 
-  bool modified() const { return modified_; }
+  [[nodiscard]] bool modified() const { return modified_; }
   std::string serialize() const;
 
 private:

@@ -24,6 +24,6 @@ struct ConversionRequest {
 void convertWithLibreOffice(const ConversionRequest &request);
 
 // True when the converter program can be found.
-bool libreOfficeAvailable(const std::string &program = "soffice");
+[[nodiscard]] bool libreOfficeAvailable(const std::string &program = "soffice");
 
 } // namespace brevant

@@ -28,7 +28,7 @@ constexpr uint64_t kMaxPicturePixels = 100'000'000;
 // Reads a local picture file. Throws with a description for a missing file, a file that is not
 // a picture, or one over 50 MB. (Pictures at addresses are fetched by the report run, which
 // passes their bytes to decodePicture.)
-PictureFile loadPicture(const std::string &source);
+[[nodiscard]] PictureFile loadPicture(const std::string &source);
 // The picture in `bytes` (named `source` in messages).
 PictureFile decodePicture(std::string bytes, const std::string &source);
 

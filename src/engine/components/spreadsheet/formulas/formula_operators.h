@@ -21,7 +21,7 @@ FormulaValue applyBinary(BinaryOp op, const Operand &a, const Operand &b, bool d
 FormulaValue applyUnary(NodeKind kind, const Operand &a, bool date1904);
 
 // A scalar as a formula value, and back (a formula value that is neither reference nor array).
-FormulaValue toFormulaValue(Scalar value);
-Scalar toScalar(FormulaValue value);
+[[nodiscard]] FormulaValue toFormulaValue(Scalar value);
+[[nodiscard]] Scalar toScalar(FormulaValue value);
 
 } // namespace brevant

@@ -19,7 +19,7 @@ using SheetFinder = std::function<std::optional<int32_t>(std::string_view name)>
 
 // Fills `tree` (cleared first) with the formula; references without a sheet point at
 // `hostSheet`. False when the text is not a formula the spreadsheet would accept.
-bool parseFormula(std::string_view text, int32_t hostSheet, const SheetFinder &findSheet,
-                  FormulaTree &tree);
+[[nodiscard]] bool parseFormula(std::string_view text, int32_t hostSheet,
+                                const SheetFinder &findSheet, FormulaTree &tree);
 
 } // namespace brevant

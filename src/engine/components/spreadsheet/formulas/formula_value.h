@@ -34,7 +34,7 @@ enum class FormulaError : uint8_t {
 // "#SPILL!", "#CALC!".
 std::string_view errorText(FormulaError error);
 // The error an error text names (any letter case); nullopt for any other text.
-std::optional<FormulaError> parseErrorText(std::string_view text);
+[[nodiscard]] std::optional<FormulaError> parseErrorText(std::string_view text);
 
 // An empty cell, or an argument left out ("=IF(A1,,2)"): 0 for arithmetic, "" for text.
 struct Blank {
@@ -88,6 +88,8 @@ inline const Scalar *stretchedAt(const ScalarArray &a, int32_t row, int32_t colu
 using FormulaValue =
     std::variant<Blank, double, std::string, bool, FormulaError, CellReference, ScalarArray>;
 
-inline bool isError(const Scalar &v) { return std::holds_alternative<FormulaError>(v); }
+[[nodiscard]] inline bool isError(const Scalar &v) {
+  return std::holds_alternative<FormulaError>(v);
+}
 
 } // namespace brevant

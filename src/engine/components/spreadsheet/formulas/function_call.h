@@ -34,9 +34,9 @@ public:
                            const std::function<bool(int32_t sheet, int32_t row, int32_t column,
                                                     const Scalar &value)> &visit) = 0;
   virtual RowVisibility rowVisibility(int32_t sheet, int32_t row) = 0;
-  virtual bool columnHidden(int32_t sheet, int32_t column) = 0;
+  [[nodiscard]] virtual bool columnHidden(int32_t sheet, int32_t column) = 0;
   // True when the cell's formula is a SUBTOTAL or AGGREGATE (which SUBTOTAL and AGGREGATE skip).
-  virtual bool holdsSubtotal(int32_t sheet, int32_t row, int32_t column) = 0;
+  [[nodiscard]] virtual bool holdsSubtotal(int32_t sheet, int32_t row, int32_t column) = 0;
 
   // The cell whose formula is being computed (for ROW(), COLUMN() and implicit intersection).
   virtual int32_t hostSheet() const = 0;
@@ -46,15 +46,16 @@ public:
   virtual int32_t sheetCount() const = 0;
   virtual std::string sheetName(int32_t sheet) const = 0;
   // The 0-based position of a worksheet named so (any letter case); nullopt when none is.
-  virtual std::optional<int32_t> findSheet(std::string_view name) const = 0;
+  [[nodiscard]] virtual std::optional<int32_t> findSheet(std::string_view name) const = 0;
   // The text of a reference for INDIRECT: A1 or R1C1 style, with or without a sheet, or a
   // defined name that holds a reference; nullopt when it is none of these.
-  virtual std::optional<CellReference> parseReferenceText(std::string_view text, bool a1) = 0;
+  [[nodiscard]] virtual std::optional<CellReference> parseReferenceText(std::string_view text,
+                                                                        bool a1) = 0;
 
   // The number rendered through a number format code, as a cell with that format shows it.
-  virtual std::string formatNumber(double value, std::string_view formatCode) = 0;
+  [[nodiscard]] virtual std::string formatNumber(double value, std::string_view formatCode) = 0;
   // The date system of the workbook.
-  virtual bool date1904() const = 0;
+  [[nodiscard]] virtual bool date1904() const = 0;
   // The local date and time the workbook is saved at, as a date serial (TODAY, NOW).
   virtual double now() const = 0;
 };
@@ -72,8 +73,8 @@ public:
   size_t size() const { return arguments_.size(); }
   const FormulaValue &argument(size_t index) const { return arguments_[index]; }
   // True for an argument left empty ("=ROUND(A1,)"): such an argument is a Blank.
-  bool omitted(size_t index) const { return omitted_[index]; }
-  bool arrayContext() const { return arrayContext_; }
+  [[nodiscard]] bool omitted(size_t index) const { return omitted_[index]; }
+  [[nodiscard]] bool arrayContext() const { return arrayContext_; }
 
 private:
   FormulaContext &context_;
@@ -96,6 +97,6 @@ struct FunctionSpec {
 
 // The function of that name (any letter case, with or without "_xlfn."/"_xlws."), nullptr when
 // the library does not have it.
-const FunctionSpec *findFunction(std::string_view name);
+[[nodiscard]] const FunctionSpec *findFunction(std::string_view name);
 
 } // namespace brevant

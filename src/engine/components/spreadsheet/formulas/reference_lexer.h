@@ -11,10 +11,12 @@
 
 namespace brevant::reference_lexer {
 
-inline bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+[[nodiscard]] inline bool isLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+[[nodiscard]] inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // Characters of names, function names and unquoted sheet names.
-inline bool isNameChar(char c) {
+[[nodiscard]] inline bool isNameChar(char c) {
   return isLetter(c) || isDigit(c) || c == '_' || c == '.' || c == '\\' || c == '?' ||
          static_cast<unsigned char>(c) >= 0x80;
 }
@@ -33,7 +35,7 @@ struct Ref {
 };
 
 // "$AB" at s[i]: the column, or nullopt. Does not look past the letters.
-inline bool readColumn(std::string_view s, size_t &i, RefPart &p) {
+[[nodiscard]] inline bool readColumn(std::string_view s, size_t &i, RefPart &p) {
   size_t j = i;
   bool abs = false;
   if (j < s.size() && s[j] == '$') {
@@ -56,7 +58,7 @@ inline bool readColumn(std::string_view s, size_t &i, RefPart &p) {
   return true;
 }
 
-inline bool readRow(std::string_view s, size_t &i, RefPart &p) {
+[[nodiscard]] inline bool readRow(std::string_view s, size_t &i, RefPart &p) {
   size_t j = i;
   bool abs = false;
   if (j < s.size() && s[j] == '$') {
@@ -75,7 +77,7 @@ inline bool readRow(std::string_view s, size_t &i, RefPart &p) {
   return true;
 }
 
-inline bool readCell(std::string_view s, size_t &i, RefPart &p) {
+[[nodiscard]] inline bool readCell(std::string_view s, size_t &i, RefPart &p) {
   size_t j = i;
   RefPart q;
   if (!readColumn(s, j, q) || !readRow(s, j, q))
@@ -86,7 +88,7 @@ inline bool readCell(std::string_view s, size_t &i, RefPart &p) {
 }
 
 // A reference must end where a name would not continue.
-inline bool endsReference(std::string_view s, size_t i) {
+[[nodiscard]] inline bool endsReference(std::string_view s, size_t i) {
   if (i >= s.size())
     return true;
   char c = s[i];
@@ -94,7 +96,7 @@ inline bool endsReference(std::string_view s, size_t i) {
 }
 
 // Reads a reference at s[i]; on success i is past it.
-inline std::optional<Ref> readReference(std::string_view s, size_t &i) {
+[[nodiscard]] inline std::optional<Ref> readReference(std::string_view s, size_t &i) {
   Ref r;
   size_t j = i;
   if (readCell(s, j, r.a)) {

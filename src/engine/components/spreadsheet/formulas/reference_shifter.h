@@ -24,7 +24,7 @@ struct SheetShift {
 
   static SheetShift rows(int32_t at, int32_t count) { return {false, at, count, 1, kMaxColumns}; }
   static SheetShift cols(int32_t at, int32_t count) { return {true, at, count, 1, kMaxRows}; }
-  bool wholeBand() const {
+  [[nodiscard]] bool wholeBand() const {
     return bandFirst <= 1 && bandLast >= (columns ? kMaxRows : kMaxColumns);
   }
   int32_t limit() const { return columns ? kMaxColumns : kMaxRows; }

@@ -24,7 +24,7 @@ struct TableLayout {
 // The cells the bracketed part of a table reference (without the outer brackets) names, for a
 // formula in `hostRow`; nullopt when it names nothing (an unknown column, "#This Row" outside
 // the data rows).
-std::optional<CellRect> resolveTableReference(const TableLayout &table, std::string_view spec,
-                                              int32_t hostRow);
+[[nodiscard]] std::optional<CellRect> resolveTableReference(const TableLayout &table,
+                                                            std::string_view spec, int32_t hostRow);
 
 } // namespace brevant

@@ -26,7 +26,7 @@ struct Relationship {
 struct Relationships {
   std::vector<Relationship> items;
 
-  static Relationships parse(std::string_view xml);
+  [[nodiscard]] static Relationships parse(std::string_view xml);
   std::string serialize() const;
   const Relationship *byId(std::string_view id) const;
   const Relationship *byType(std::string_view type) const;
@@ -39,18 +39,18 @@ struct ContentTypes {
   std::map<std::string, std::string> defaults;  // lower-case extension -> type
   std::map<std::string, std::string> overrides; // part name (no leading '/') -> type
 
-  static ContentTypes parse(std::string_view xml);
+  [[nodiscard]] static ContentTypes parse(std::string_view xml);
   std::string serialize() const;
   std::string typeOf(std::string_view partName) const;
 };
 
 class Package {
 public:
-  static Package fromBytes(std::string_view archive, const ZipLimits &limits = {});
-  static Package fromFile(const std::string &path, const ZipLimits &limits = {});
+  [[nodiscard]] static Package fromBytes(std::string_view archive, const ZipLimits &limits = {});
+  [[nodiscard]] static Package fromFile(const std::string &path, const ZipLimits &limits = {});
   Package() = default;
 
-  bool has(std::string_view name) const;
+  [[nodiscard]] bool has(std::string_view name) const;
   // The decompressed bytes of a part; throws when there is no such part.
   const std::string &read(std::string_view name);
   // Replaces a part or adds it at the end of the archive.
@@ -61,7 +61,8 @@ public:
   // The rels part of a part: "xl/workbook.xml" -> "xl/_rels/workbook.xml.rels".
   static std::string relsNameOf(std::string_view partName);
   // A relationship target resolved against the part that names it.
-  static std::string resolveTarget(std::string_view sourcePart, std::string_view target);
+  [[nodiscard]] static std::string resolveTarget(std::string_view sourcePart,
+                                                 std::string_view target);
   // A part name written as a target relative to the source part's folder.
   static std::string relativeTarget(std::string_view sourcePart, std::string_view partName);
 

@@ -26,7 +26,7 @@ struct ZipEntry {
 };
 
 // Throws SpreadsheetError with a description of what is wrong with the archive.
-std::vector<ZipEntry> readZip(std::string_view archive, const ZipLimits &limits = {});
+[[nodiscard]] std::vector<ZipEntry> readZip(std::string_view archive, const ZipLimits &limits = {});
 
 // The decompressed bytes of an entry that readZip accepted.
 std::string inflateEntry(const ZipEntry &entry, uint64_t limit);

@@ -25,12 +25,12 @@ public:
   std::vector<CellRect> overlapping(const CellRect &area) const;
   const CellRect *containing(int32_t row, int32_t column) const;
   const std::vector<CellRect> &rects() const { return rects_; }
-  bool empty() const { return rects_.empty(); }
+  [[nodiscard]] bool empty() const { return rects_.empty(); }
   size_t size() const { return rects_.size(); }
   void clear();
   // "A1:B2 D4" as the sqref attributes write it.
   std::string text() const;
-  static std::vector<CellRect> parseList(std::string_view text);
+  [[nodiscard]] static std::vector<CellRect> parseList(std::string_view text);
 
 private:
   // The first rectangle that may reach row `row` or below.

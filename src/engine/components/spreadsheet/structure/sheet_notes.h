@@ -23,7 +23,7 @@ class SheetNotes {
 public:
   // Reads the notes of the sheet part `sheetPart`; a sheet without notes has none.
   void load(Package &package, const std::string &sheetPart);
-  bool empty() const { return notes_.empty(); }
+  [[nodiscard]] bool empty() const { return notes_.empty(); }
   void shift(const SheetShift &shift);
   // Copies the notes of the cells of `source` to every offset (rows, columns) whose copy lies
   // within `clip`; a copied note replaces the note already there.
@@ -46,7 +46,7 @@ private:
     bool loaded = false;
     bool modified = false;
   };
-  static bool loadPart(Package &package, Part &part);
+  [[nodiscard]] static bool loadPart(Package &package, Part &part);
   // The first note at (row, column) or after it in row order.
   std::vector<Note>::iterator firstFrom(int32_t row, int32_t column);
   void place(Note &note, int32_t row, int32_t column);

@@ -20,7 +20,7 @@ class SheetSparklines {
 public:
   // Adds the sparklines of one <x14:sparklineGroups> element of the sheet `sheet`.
   void load(pugi::xml_node groups, const std::string &sheet);
-  bool empty() const { return lines_.empty(); }
+  [[nodiscard]] bool empty() const { return lines_.empty(); }
   void shift(const SheetShift &shift, const std::string &sheet);
   // The sheet `target` changed: data ranges on it move.
   void shiftReferencesTo(const std::string &sheet, const std::string &target,
