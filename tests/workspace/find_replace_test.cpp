@@ -80,7 +80,7 @@ class FindTest : public testing::WorkspaceTest {
 protected:
   FindTest() : main(workspace) {
     main.show();
-    main.newDefinition();
+    main.mnuFNew_Click();
     editor = main.editor();
   }
 
@@ -369,7 +369,7 @@ TEST_F(FindTest, SettingsOutliveTheEditorButTheDirectionStartsDownAgain) {
   EXPECT_EQ(workspace.findDirection, kSearchUp);
   EXPECT_EQ(workspace.findWrap, 0);
 
-  main.newDefinition();
+  main.mnuFNew_Click();
   editor = main.editor();
   EXPECT_EQ(workspace.findDirection, kSearchDown);
   EXPECT_EQ(dialog().findWhat()->text(), "needle");

@@ -105,7 +105,7 @@ TEST_F(EditorTest, ChangesToTheDefinitionAloneAlsoAsk) {
 }
 
 TEST_F(EditorTest, YesOnANonameDefinitionWithSaveAsCancelledKeepsTheWindow) {
-  main.newDefinition();
+  main.mnuFNew_Click();
   FrmEdit &editor = *main.editor();
   type(editor, "@1=EXECSQL()");
   prompts.answers = {QMessageBox::Yes};
@@ -161,7 +161,7 @@ TEST_F(EditorTest, SaveOfAnUnchangedDefinitionWritesNothing) {
 
 TEST_F(EditorTest, SaveAsWritesTheNewFileKeepsTheOldTargetAsBackupAndListsIt) {
   const std::string target = writeDefinition("target.kvd", "", "old target\r\n");
-  main.newDefinition();
+  main.mnuFNew_Click();
   FrmEdit &editor = *main.editor();
   type(editor, "@1=EXECSQL()");
   QTest::keyClick(editor.textBox(), Qt::Key_Return);
@@ -178,7 +178,7 @@ TEST_F(EditorTest, SaveAsWritesTheNewFileKeepsTheOldTargetAsBackupAndListsIt) {
 }
 
 TEST_F(EditorTest, PasteBringsPlainTextOnly) {
-  main.newDefinition();
+  main.mnuFNew_Click();
   FrmEdit &editor = *main.editor();
   auto *data = new QMimeData;
   data->setHtml("<b>select</b> <i>1</i>");
@@ -191,7 +191,7 @@ TEST_F(EditorTest, PasteBringsPlainTextOnly) {
 }
 
 TEST_F(EditorTest, EditMenuStatesFollowTheSelectionAndTheClipboard) {
-  main.newDefinition();
+  main.mnuFNew_Click();
   FrmEdit &editor = *main.editor();
   QGuiApplication::clipboard()->clear();
   type(editor, "select 1");
@@ -258,7 +258,7 @@ TEST_F(EditorTest, TheLogEditorGetsTheLogPathAsOneArgument) {
 TEST_F(EditorTest, FontComesFromTheSettings) {
   RegSaveString(Hive::CurrentUser, settingsKeyPath(), kFontNameValue, "DejaVu Sans Mono");
   RegSaveNumber(Hive::CurrentUser, settingsKeyPath(), kFontSizeValue, 14);
-  main.newDefinition();
+  main.mnuFNew_Click();
   EXPECT_EQ(main.editor()->textBox()->font().family(), "DejaVu Sans Mono");
   EXPECT_EQ(main.editor()->textBox()->font().pointSize(), 14);
 }

@@ -65,7 +65,7 @@ class GotoTest : public testing::WorkspaceTest {
 protected:
   GotoTest() : main(workspace) {
     main.show();
-    main.newDefinition();
+    main.mnuFNew_Click();
     editor = main.editor();
   }
 
