@@ -32,6 +32,8 @@ inline constexpr std::string_view kAsciiSpaces = " \t\n\v\f\r";
 [[nodiscard]] bool equalsAsciiNoCase(std::string_view a, std::string_view b);
 [[nodiscard]] bool startsWithAsciiNoCase(std::string_view text, std::string_view prefix);
 [[nodiscard]] bool endsWithAsciiNoCase(std::string_view text, std::string_view suffix);
+// The value of a hexadecimal digit (either case), or -1 for any other character.
+[[nodiscard]] int hexDigitValue(char c);
 
 // The integer before the last ".": "16.0" gives 16; out of range values are clamped.
 [[nodiscard]] int16_t majorVersion(std::string_view text);

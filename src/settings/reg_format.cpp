@@ -14,16 +14,6 @@ namespace {
 
 enum class FileVersion { Five, Four };
 
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
-
 // Text of the file: UTF-16LE when it starts with that byte-order mark, else UTF-8 (a UTF-8
 // byte-order mark is dropped), else Windows-1252.
 std::string decodeFile(std::string_view bytes) {
@@ -91,7 +81,7 @@ std::optional<std::string> readHexBytes(std::string_view list) {
         return std::nullopt;
       int value = 0;
       for (char c : item) {
-        const int d = hexDigit(c);
+        const int d = hexDigitValue(c);
         if (d < 0)
           return std::nullopt;
         value = value * 16 + d;
@@ -142,7 +132,7 @@ bool readValueLine(std::string_view line, FileVersion version, RegistryKey &key)
       return false;
     uint32_t value = 0;
     for (char c : digits) {
-      const int d = hexDigit(c);
+      const int d = hexDigitValue(c);
       if (d < 0)
         return false;
       value = value * 16 + static_cast<uint32_t>(d);
@@ -163,7 +153,7 @@ bool readValueLine(std::string_view line, FileVersion version, RegistryKey &key)
         return false;
       type = 0;
       for (char c : number) {
-        const int d = hexDigit(c);
+        const int d = hexDigitValue(c);
         if (d < 0)
           return false;
         type = type * 16 + static_cast<uint32_t>(d);

@@ -13,22 +13,12 @@
 
 namespace brevant {
 
-namespace {} // namespace
-
 std::optional<int32_t> integerValue(std::string_view text) {
-  std::string s(trimmed(text, kAsciiSpaces));
-  if (s.empty())
+  const std::optional<double> number = plainNumber(trimmed(text, kAsciiSpaces));
+  if (!number || *number > 2147483647.0 || *number < -2147483648.0)
     return std::nullopt;
-  for (char c : s)
-    if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' ||
-          c == 'e' || c == 'E'))
-      return std::nullopt;
-  char *end = nullptr;
-  double v = strtodC(s.c_str(), &end);
-  if (end != s.c_str() + s.size() || !std::isfinite(v) || v > 2147483647.0 || v < -2147483648.0)
-    return std::nullopt;
-  // Halves round to even, as the conversion to an integer does in the original tool.
-  return static_cast<int32_t>(std::nearbyint(v));
+  // Halves round to even.
+  return static_cast<int32_t>(std::nearbyint(*number));
 }
 
 std::vector<FileType> parseFileTypeTable(std::string_view text) {

@@ -14,24 +14,13 @@ namespace brevant {
 
 namespace {
 
-// True when the whole text is a decimal number (blanks around allowed), as a user would type.
+// The whole text as a decimal number (blanks around allowed), as a user would type it.
 std::optional<double> parseNumber(std::string_view text) {
   while (!text.empty() && text.front() == ' ')
     text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ')
     text.remove_suffix(1);
-  if (text.empty())
-    return std::nullopt;
-  std::string s(text);
-  for (char c : s)
-    if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' ||
-          c == 'e' || c == 'E'))
-      return std::nullopt;
-  char *end = nullptr;
-  double v = strtodC(s.c_str(), &end);
-  if (end != s.c_str() + s.size() || !std::isfinite(v))
-    return std::nullopt;
-  return v;
+  return plainNumber(text);
 }
 
 // A text constant. Formulas hold at most 255 characters in one string literal, so longer text

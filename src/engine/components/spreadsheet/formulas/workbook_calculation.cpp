@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "base/case_folding.h"
+#include "base/strings.h"
 #include "engine/components/spreadsheet/cells/date_serial.h"
 #include "engine/components/spreadsheet/cells/number_format.h"
 #include "engine/components/spreadsheet/formulas/formula_operators.h"
@@ -55,9 +56,7 @@ std::string displayName(std::string_view name) {
   for (const char *prefix : {"_xlfn.", "_xlws."})
     if (lower(n).starts_with(prefix))
       n = n.substr(6);
-  for (char &c : n)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return n;
+  return asciiUpper(n);
 }
 
 struct ArrayArea {

@@ -1,12 +1,15 @@
 #include "engine/components/spreadsheet/io/c_numbers.h"
 
+#include <cctype>
 #include <clocale>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
 #include <cstdlib>
 #include <locale.h>
 #include <pugixml.hpp>
+#include <string>
 
 namespace brevant {
 namespace {
@@ -52,6 +55,21 @@ int sscanfC(const char *text, const char *format, ...) {
 
 double attributeNumber(const pugi::xml_attribute &attribute, double fallback) {
   return attribute ? strtodC(attribute.value(), nullptr) : fallback;
+}
+
+std::optional<double> plainNumber(std::string_view text) {
+  if (text.empty())
+    return std::nullopt;
+  for (char c : text)
+    if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' ||
+          c == 'e' || c == 'E'))
+      return std::nullopt;
+  std::string s(text);
+  char *end = nullptr;
+  double v = strtodC(s.c_str(), &end);
+  if (end != s.c_str() + s.size() || !std::isfinite(v))
+    return std::nullopt;
+  return v;
 }
 
 } // namespace brevant

@@ -5,6 +5,8 @@
 // versions always read and write in the "C" locale.
 
 #include <cstddef>
+#include <optional>
+#include <string_view>
 
 namespace pugi {
 class xml_attribute;
@@ -19,6 +21,10 @@ double strtodC(const char *text, char **end);
 [[gnu::format(printf, 3, 4)]] int snprintfC(char *buffer, std::size_t size, const char *format,
                                             ...);
 [[gnu::format(scanf, 2, 3)]] int sscanfC(const char *text, const char *format, ...);
+
+// The whole of `text` read as a finite decimal number written as a user types it (digits, a
+// sign, a point, an exponent; no blanks, no thousands separators), or nothing.
+[[nodiscard]] std::optional<double> plainNumber(std::string_view text);
 
 // A number-valued XML attribute (pugixml's as_double follows the locale): `fallback` when the
 // attribute is missing, 0 when it holds no number.

@@ -1,20 +1,12 @@
 #include "engine/components/spreadsheet/io/xml_text.h"
 
+#include "base/strings.h"
+
 #include <cstdint>
 
 namespace brevant {
 
 namespace {
-
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
 
 void appendEscape(std::string &out, unsigned value) {
   static const char *digits = "0123456789ABCDEF";
@@ -28,7 +20,7 @@ bool isEscapeAt(std::string_view text, size_t i) {
   if (i + 7 > text.size() || text[i] != '_' || text[i + 1] != 'x' || text[i + 6] != '_')
     return false;
   for (size_t k = 2; k < 6; ++k)
-    if (hexDigit(text[i + k]) < 0)
+    if (hexDigitValue(text[i + k]) < 0)
       return false;
   return true;
 }
@@ -109,7 +101,7 @@ std::string decodeXstring(std::string_view text) {
     if (isEscapeAt(text, i)) {
       unsigned v = 0;
       for (size_t k = 2; k < 6; ++k)
-        v = v * 16 + hexDigit(text[i + k]);
+        v = v * 16 + hexDigitValue(text[i + k]);
       if (v >= 0xD800 && v <= 0xDFFF)
         v = 0xFFFD;
       appendUtf8(out, v);

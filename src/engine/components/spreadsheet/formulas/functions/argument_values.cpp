@@ -3,20 +3,11 @@
 #include <cmath>
 #include <memory>
 
+#include "base/strings.h"
 #include "engine/components/spreadsheet/formulas/functions/value_text.h"
 
 namespace brevant::formulas {
 namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 Scalar intersect(FormulaContext &context, const CellReference &ref) {
   if (ref.areas.size() != 1)
@@ -161,9 +152,9 @@ Or<bool> toBoolean(const Scalar &value) {
   if (const auto *e = std::get_if<FormulaError>(&value))
     return *e;
   const auto &text = std::get<std::string>(value);
-  if (equalsIgnoringCase(text, "TRUE"))
+  if (equalsAsciiNoCase(text, "TRUE"))
     return true;
-  if (equalsIgnoringCase(text, "FALSE"))
+  if (equalsAsciiNoCase(text, "FALSE"))
     return false;
   return FormulaError::Value;
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/strings.h"
 #include "engine/components/spreadsheet/cells/date_serial.h"
 #include "engine/components/spreadsheet/cells/number_format.h"
 
@@ -122,9 +123,7 @@ constexpr std::array<std::string_view, 12> kMonthNames = {
     "july",    "august",   "september", "october", "november", "december"};
 
 std::optional<int> monthFromName(std::string_view word) {
-  std::string lower;
-  for (char c : word)
-    lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string lower = asciiLower(word);
   for (size_t m = 0; m < 12; ++m)
     if (lower == kMonths[m] || lower == kMonthNames[m] || (m == 8 && lower == "sept"))
       return static_cast<int>(m) + 1;
