@@ -60,7 +60,7 @@ std::optional<FormulaValue> elementwise(const FunctionCall &call, uint32_t oneVa
         return std::nullopt;
       rows = std::max(rows, array->rows);
       columns = std::max(columns, array->columns);
-      arguments[i] = std::move(*array);
+      arguments[i] = *array;
       spread.push_back(i);
     } else {
       arguments[i] = v;
@@ -164,7 +164,7 @@ Or<double> numberArgument(const FunctionCall &call, size_t index) {
 }
 
 Or<double> integerArgument(const FunctionCall &call, size_t index) {
-  return integerOr<0.0>(call, index);
+  return integerOr<0>(call, index);
 }
 
 Or<std::string> textArgument(const FunctionCall &call, size_t index) {

@@ -63,12 +63,12 @@ Or<bool> booleanArgumentOr(const FunctionCall &call, size_t index, bool fallback
 Or<const CellReference *> referenceArgument(const FunctionCall &call, size_t index);
 
 // Readers of an optional trailing argument with a fixed fallback, for withArguments.
-template <double Fallback> Or<double> numberOr(const FunctionCall &call, size_t index) {
-  return numberArgumentOr(call, index, Fallback);
+template <int Fallback> Or<double> numberOr(const FunctionCall &call, size_t index) {
+  return numberArgumentOr(call, index, static_cast<double>(Fallback));
 }
 // Truncated toward zero, like integerArgument (a type, a mode, a count of digits).
-template <double Fallback> Or<double> integerOr(const FunctionCall &call, size_t index) {
-  auto v = numberArgumentOr(call, index, Fallback);
+template <int Fallback> Or<double> integerOr(const FunctionCall &call, size_t index) {
+  auto v = numberArgumentOr(call, index, static_cast<double>(Fallback));
   if (!v.ok())
     return v;
   return std::trunc(*v);

@@ -68,8 +68,8 @@ FormulaValue match(const FunctionCall &call, const Scalar &wanted, const LookupT
 // over ascending and descending data.
 Or<std::optional<int32_t>> xSearch(const FunctionCall &call, const LookupLine &line,
                                    const Scalar &wanted, size_t modeArgument) {
-  auto matchMode = integerOr<0.0>(call, modeArgument);
-  auto searchMode = integerOr<1.0>(call, modeArgument + 1);
+  auto matchMode = integerOr<0>(call, modeArgument);
+  auto searchMode = integerOr<1>(call, modeArgument + 1);
   if (auto error = firstError(matchMode, searchMode))
     return *error;
   int m = static_cast<int>(*matchMode);
@@ -179,8 +179,8 @@ FormulaValue index(const FunctionCall &call) {
     source = CellReference{{ref->areas[static_cast<size_t>(a) - 1]}};
   }
   auto table = LookupTable::of(call.context(), source);
-  auto row = integerOr<0.0>(call, 1);
-  auto column = integerOr<0.0>(call, 2);
+  auto row = integerOr<0>(call, 1);
+  auto column = integerOr<0>(call, 2);
   if (auto error = firstError(table, row, column))
     return *error;
   double r = *row;
@@ -218,7 +218,7 @@ constexpr FunctionSpec kFunctions[] = {
      withArguments<tableLookup<false>, lookupValue, tableArgument, integerArgument,
                    booleanOr<true>>},
     {"LOOKUP", 2, 3, withArguments<lookup, lookupValue, tableArgument>},
-    {"MATCH", 2, 3, withArguments<match, lookupValue, tableArgument, numberOr<1.0>>, 1u << 1},
+    {"MATCH", 2, 3, withArguments<match, lookupValue, tableArgument, numberOr<1>>, 1u << 1},
     {"XMATCH", 2, 4, withArguments<xmatch, lookupValue, tableArgument>, 1u << 1},
     {"XLOOKUP", 3, 6, withArguments<xlookup, lookupValue, tableArgument, tableArgument>,
      (1u << 1) | (1u << 2)},

@@ -123,7 +123,7 @@ constexpr FunctionSpec kFunctions[] = {
      withArguments<roundFunction<roundAwayFromZero>, numberArgument, integerArgument>},
     {"ROUNDDOWN", 2, 2,
      withArguments<roundFunction<roundTowardZero>, numberArgument, integerArgument>},
-    {"TRUNC", 1, 2, withArguments<roundFunction<roundTowardZero>, numberArgument, integerOr<0.0>>},
+    {"TRUNC", 1, 2, withArguments<roundFunction<roundTowardZero>, numberArgument, integerOr<0>>},
     {"INT", 1, 1, withArguments<intFunction, numberArgument>},
     {"ABS", 1, 1, withArguments<absFunction, numberArgument>},
     {"SIGN", 1, 1, withArguments<sign, numberArgument>},

@@ -115,7 +115,7 @@ constexpr FunctionSpec kFunctions[] = {
     {"COLUMNS", 1, 1, extent<false>, 1u},
     {"AREAS", 1, 1, withArguments<areas, referenceArgument>},
     {"ADDRESS", 2, 5,
-     withArguments<address, integerArgument, integerArgument, integerOr<1.0>, booleanOr<true>>},
+     withArguments<address, integerArgument, integerArgument, integerOr<1>, booleanOr<true>>},
 };
 
 } // namespace

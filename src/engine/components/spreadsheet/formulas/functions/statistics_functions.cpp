@@ -23,9 +23,8 @@ FormulaValue count(const FunctionCall &call) {
   bool date1904 = call.context().date1904();
   for (size_t i = 0; i < call.size(); ++i)
     forEachValue(call.context(), call.argument(i), [&](const Scalar &v, Origin origin) {
-      if (std::holds_alternative<double>(v))
-        ++n;
-      else if (origin == Origin::Direct && !isError(v) && toNumber(v, date1904).ok())
+      if (std::holds_alternative<double>(v) ||
+          (origin == Origin::Direct && !isError(v) && toNumber(v, date1904).ok()))
         ++n;
       return true;
     });
@@ -101,8 +100,8 @@ constexpr FunctionSpec kFunctions[] = {
     {"COUNTBLANK", 1, 1, countBlank},
     {"LARGE", 2, 2, withArguments<kth<true>, firstNumbers, numberArgument>, 1},
     {"SMALL", 2, 2, withArguments<kth<false>, firstNumbers, numberArgument>, 1},
-    {"RANK", 2, 3, withArguments<rank, numberArgument, referenceArgument, numberOr<0.0>>},
-    {"RANK.EQ", 2, 3, withArguments<rank, numberArgument, referenceArgument, numberOr<0.0>>},
+    {"RANK", 2, 3, withArguments<rank, numberArgument, referenceArgument, numberOr<0>>},
+    {"RANK.EQ", 2, 3, withArguments<rank, numberArgument, referenceArgument, numberOr<0>>},
     {"STDEV", 1, 255, overNumbers<sampleDeviation>},
     {"STDEV.S", 1, 255, overNumbers<sampleDeviation>},
     {"STDEVP", 1, 255, overNumbers<populationDeviation>},

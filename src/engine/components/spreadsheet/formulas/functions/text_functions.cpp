@@ -104,7 +104,7 @@ FormulaValue textJoin(const FunctionCall &call) {
 }
 
 // A count of characters from an argument: truncated, #VALUE! when negative.
-template <double Fallback> Or<size_t> countArgument(const FunctionCall &call, size_t index) {
+template <int Fallback> Or<size_t> countArgument(const FunctionCall &call, size_t index) {
   auto n = integerOr<Fallback>(call, index);
   if (!n.ok())
     return n.error();
@@ -325,9 +325,9 @@ constexpr FunctionSpec kFunctions[] = {
     {"CONCATENATE", 1, 255, concatenate},
     {"CONCAT", 1, 254, withArguments<concat, allTexts>},
     {"TEXTJOIN", 3, 252, textJoin},
-    {"LEFT", 1, 2, withArguments<leftOrRight<true>, textArgument, countArgument<1.0>>},
-    {"RIGHT", 1, 2, withArguments<leftOrRight<false>, textArgument, countArgument<1.0>>},
-    {"MID", 3, 3, withArguments<mid, textArgument, positionArgument, countArgument<0.0>>},
+    {"LEFT", 1, 2, withArguments<leftOrRight<true>, textArgument, countArgument<1>>},
+    {"RIGHT", 1, 2, withArguments<leftOrRight<false>, textArgument, countArgument<1>>},
+    {"MID", 3, 3, withArguments<mid, textArgument, positionArgument, countArgument<0>>},
     {"LEN", 1, 1, withArguments<len, textArgument>},
     {"UPPER", 1, 1, withArguments<upper, textArgument>},
     {"LOWER", 1, 1, withArguments<lower, textArgument>},
@@ -337,12 +337,12 @@ constexpr FunctionSpec kFunctions[] = {
      withArguments<substitute, textArgument, textArgument, textArgument, instanceArgument>},
     {"REPLACE", 4, 4,
      withArguments<replace, textArgument, integerArgument, integerArgument, textArgument>},
-    {"FIND", 2, 3, withArguments<find, textArgument, textArgument, integerOr<1.0>>},
-    {"SEARCH", 2, 3, withArguments<search, textArgument, textArgument, integerOr<1.0>>},
+    {"FIND", 2, 3, withArguments<find, textArgument, textArgument, integerOr<1>>},
+    {"SEARCH", 2, 3, withArguments<search, textArgument, textArgument, integerOr<1>>},
     {"REPT", 2, 2, withArguments<rept, textArgument, integerArgument>},
     {"TEXT", 2, 2, withArguments<text, valueArgument, textArgument>},
     {"VALUE", 1, 1, withArguments<value, scalarValue>},
-    {"FIXED", 1, 3, withArguments<fixed, numberArgument, integerOr<2.0>, booleanOr<false>>},
+    {"FIXED", 1, 3, withArguments<fixed, numberArgument, integerOr<2>, booleanOr<false>>},
     {"EXACT", 2, 2, withArguments<exact, textArgument, textArgument>},
     {"CHAR", 1, 1, withArguments<charFunction, integerArgument>},
     {"CODE", 1, 1, withArguments<code, textArgument>},
