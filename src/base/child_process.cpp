@@ -111,6 +111,7 @@ int startDetached(const std::vector<std::string> &argv) {
   if (argv.empty())
     return EINVAL;
   std::vector<char *> args;
+  args.reserve(argv.size() + 1);
   for (const auto &a : argv)
     args.push_back(const_cast<char *>(a.c_str()));
   args.push_back(nullptr);

@@ -145,7 +145,7 @@ std::string findProgram(std::string_view program) {
     if (end == std::string::npos)
       end = folders.size();
     // An empty entry stands for the current folder.
-    const std::string candidate =
+    std::string candidate =
         (end > start ? folders.substr(start, end - start) : ".") + "/" + std::string(program);
     if (isExecutableFile(candidate))
       return candidate;

@@ -60,10 +60,10 @@ std::string stateFolderLog(const std::string &name) {
 // Appends a start-up error to the program folder's log or, when that cannot be written, to
 // the one in the state folder. Returns the log written, or empty.
 std::string writeStartupError(const std::string &message) {
-  const std::string first = startupErrorLogPath();
+  std::string first = startupErrorLogPath();
   if (logStartupError(first, message))
     return first;
-  const std::string second = stateFolderLog(executablePath().filename().string() + ".log");
+  std::string second = stateFolderLog(executablePath().filename().string() + ".log");
   if (!second.empty() && second != first && logStartupError(second, message))
     return second;
   return {};

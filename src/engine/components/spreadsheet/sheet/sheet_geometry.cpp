@@ -79,8 +79,8 @@ double SheetGeometry::rowTop(const CellStore &cells, int32_t row) {
 
 void SheetGeometry::invalidateRows(const CellStore &cells, int32_t row) {
   rowTopsValid_ = std::min(rowTopsValid_, std::max(0, row));
-  if (rowTops_.size() > static_cast<size_t>(cells.rowCount() + 1) * 2)
-    rowTops_.resize(static_cast<size_t>(cells.rowCount() + 1));
+  if (rowTops_.size() > (static_cast<size_t>(cells.rowCount()) + 1) * 2)
+    rowTops_.resize(static_cast<size_t>(cells.rowCount()) + 1);
 }
 
 double SheetGeometry::columnWidthPoints(int32_t column) const {

@@ -106,17 +106,17 @@ void Range::AutoFill(const Range &destination, int type) {
     int32_t before = (src.firstRow - dst.firstRow + e - 1) / e;
     int32_t after = (dst.lastRow - src.lastRow + e - 1) / e;
     for (int32_t k = 1; k <= after; ++k)
-      offsets.push_back({k * e, 0});
+      offsets.emplace_back(k * e, 0);
     for (int32_t k = 1; k <= before; ++k)
-      offsets.push_back({-k * e, 0});
+      offsets.emplace_back(-k * e, 0);
   } else {
     const int32_t e = src.columnCount();
     int32_t before = (src.firstColumn - dst.firstColumn + e - 1) / e;
     int32_t after = (dst.lastColumn - src.lastColumn + e - 1) / e;
     for (int32_t k = 1; k <= after; ++k)
-      offsets.push_back({0, k * e});
+      offsets.emplace_back(0, k * e);
     for (int32_t k = 1; k <= before; ++k)
-      offsets.push_back({0, -k * e});
+      offsets.emplace_back(0, -k * e);
   }
   sheet_->copyBlockTo(src, offsets, dst);
 }

@@ -359,7 +359,7 @@ void Worksheet::registerFormula(uint32_t index) {
     rowReach_.insert(it, entry);
   }
   if (reach.otherSheets)
-    book_->crossSheetFormulas().push_back({this, index});
+    book_->crossSheetFormulas().emplace_back(this, index);
 }
 
 void Worksheet::writeStructure() {

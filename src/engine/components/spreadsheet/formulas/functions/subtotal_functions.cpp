@@ -151,7 +151,7 @@ FormulaValue aggregateWithK(const FunctionCall &call, int f, const Skipping &ski
       return g.error();
     if (g->error)
       return *g->error;
-    numbers = std::move(g->numbers);
+    numbers = g->numbers;
   } else {
     std::optional<FormulaError> error;
     forEachValue(call.context(), call.argument(2), [&](const Scalar &v, Origin) {

@@ -178,14 +178,14 @@ WildcardPattern::WildcardPattern(std::string_view pattern) {
     if (c == '~' && i + 1 < chars.size() &&
         (chars[i + 1] == '*' || chars[i + 1] == '?' || chars[i + 1] == '~')) {
       tokensText_ += chars[++i];
-      kinds_ += Literal;
+      kinds_.push_back(Literal);
     } else if (c == '*' || c == '?') {
       tokensText_ += c;
-      kinds_ += c == '*' ? AnyRun : AnyOne;
+      kinds_.push_back(c == '*' ? AnyRun : AnyOne);
       hasWildcards_ = true;
     } else {
       tokensText_ += foldCase(c);
-      kinds_ += Literal;
+      kinds_.push_back(Literal);
     }
   }
 }
