@@ -2,7 +2,7 @@
 BUILD_PACKAGES=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format clang-tidy
   libgtest-dev libgmock-dev libbenchmark-dev
-  libpugixml-dev libzip-dev zlib1g-dev libsqlite3-dev sqlite3 unixodbc-dev unixodbc libssl-dev
+  libpugixml-dev libzip-dev zlib1g-dev libdeflate-dev libsqlite3-dev sqlite3 unixodbc-dev unixodbc libssl-dev
   libcurl4-openssl-dev libstb-dev qt6-base-dev dpkg-dev
 )
 # Real peers and clients the tests and benchmarks use: PostgreSQL and MariaDB servers with their
