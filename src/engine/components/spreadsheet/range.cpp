@@ -91,7 +91,7 @@ std::string Range::Text() const {
     const brevant::Formula &f = cells.formula(c->index);
     type = f.cachedType;
     number = f.cachedNumber;
-    text = f.cachedText;
+    text = f.cachedText();
   }
   switch (type) {
   case CellType::Number:

@@ -137,8 +137,8 @@ void CellStore::release(uint32_t index) {
   f.dead = true;
   f.text.clear();
   f.text.shrink_to_fit();
-  f.attributes.clear();
-  f.cachedText.clear();
+  f.setAttributes({});
+  f.setCachedText({});
 }
 
 std::pair<size_t, size_t> CellStore::band(const Row &row, int32_t first, int32_t last) {

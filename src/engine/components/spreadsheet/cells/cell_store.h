@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -43,16 +44,62 @@ static_assert(sizeof(Cell) == 16);
 constexpr uint8_t kCellHasAttributes = 1;
 
 // A formula as written in the cell, with the attributes of its <f> element kept verbatim
-// (shared and array formulas) and the value the template last showed for it.
-struct Formula {
+// (shared and array formulas) and the value the template last showed for it. The attributes and
+// a text result are rare beside a million plain formulas with number results, so they live
+// apart and a formula takes 56 bytes, not 120.
+class Formula {
+public:
   std::string text;
-  std::string attributes; // e.g. ` t="shared" ref="B2:B9" si="0"`
-  CellType cachedType = CellType::Empty;
   double cachedNumber = 0;
-  std::string cachedText; // string or error results
-  bool dead = false;      // its cell was overwritten or deleted
-  bool spills = false;    // a dynamic array: its range is where the result spills
+  CellType cachedType = CellType::Empty;
+  bool dead = false;   // its cell was overwritten or deleted
+  bool spills = false; // a dynamic array: its range is where the result spills
+
+  Formula() = default;
+  explicit Formula(std::string formulaText, std::string attributes = {})
+      : text(std::move(formulaText)) {
+    setAttributes(std::move(attributes));
+  }
+  Formula(const Formula &other)
+      : text(other.text), cachedNumber(other.cachedNumber), cachedType(other.cachedType),
+        dead(other.dead), spills(other.spills),
+        rare_(other.rare_ ? std::make_unique<Rare>(*other.rare_) : nullptr) {}
+  Formula(Formula &&) noexcept = default;
+  Formula &operator=(const Formula &other) {
+    if (this != &other)
+      *this = Formula(other);
+    return *this;
+  }
+  Formula &operator=(Formula &&) noexcept = default;
+  ~Formula() = default;
+
+  // e.g. ` t="shared" ref="B2:B9" si="0"`
+  const std::string &attributes() const { return rare_ ? rare_->attributes : none(); }
+  void setAttributes(std::string value) { setRare(&Rare::attributes, std::move(value)); }
+  // A string or error result.
+  const std::string &cachedText() const { return rare_ ? rare_->cachedText : none(); }
+  void setCachedText(std::string value) { setRare(&Rare::cachedText, std::move(value)); }
+
+private:
+  struct Rare {
+    std::string attributes, cachedText;
+  };
+  static const std::string &none() {
+    static const std::string empty;
+    return empty;
+  }
+  void setRare(std::string Rare::*field, std::string value) {
+    if (!rare_ && value.empty())
+      return;
+    if (!rare_)
+      rare_ = std::make_unique<Rare>();
+    (*rare_).*field = std::move(value);
+    if (rare_->attributes.empty() && rare_->cachedText.empty())
+      rare_.reset();
+  }
+  std::unique_ptr<Rare> rare_;
 };
+static_assert(sizeof(Formula) <= 56);
 
 struct Row {
   std::vector<Cell> cells;

@@ -276,7 +276,7 @@ private:
   void computeCell(const CellKey &key, uint32_t index) {
     CellStore &store = *stores_[static_cast<size_t>(key.sheet)];
     State &st = states_[static_cast<size_t>(key.sheet)][index];
-    std::string_view kind = attribute(store.formula(index).attributes, "t");
+    std::string_view kind = attribute(store.formula(index).attributes(), "t");
     bool arrayFormula = kind == "array";
     if (kind == "dataTable")
       fail("data table");
@@ -289,7 +289,7 @@ private:
     if (!attempt_->failed) {
       value = evaluate(tree_, tree_.root(), arrayFormula);
       if (arrayFormula) {
-        spread = parseReference(attribute(store.formula(index).attributes, "ref"));
+        spread = parseReference(attribute(store.formula(index).attributes(), "ref"));
         if (spread && !spread->contains(key.row, key.column))
           spread.reset();
       }
@@ -306,7 +306,7 @@ private:
       ++outcome_.uncomputed;
       Formula &f = store.formula(index);
       f.cachedType = CellType::Empty;
-      f.cachedText.clear();
+      f.setCachedText({});
       return;
     }
     if (!attempt_->missing.empty())
@@ -335,7 +335,7 @@ private:
   }
 
   static void storeResult(Formula &f, Scalar v) {
-    f.cachedText.clear();
+    f.setCachedText({});
     f.cachedNumber = 0;
     switch (v.index()) {
     case 0:
@@ -347,7 +347,7 @@ private:
       break;
     case 2:
       f.cachedType = CellType::String;
-      f.cachedText = std::move(std::get<std::string>(v));
+      f.setCachedText(std::move(std::get<std::string>(v)));
       break;
     case 3:
       f.cachedType = CellType::Boolean;
@@ -355,7 +355,7 @@ private:
       break;
     default:
       f.cachedType = CellType::Error;
-      f.cachedText = std::string(errorText(std::get<FormulaError>(v)));
+      f.setCachedText(std::string(errorText(std::get<FormulaError>(v))));
       break;
     }
   }
@@ -414,11 +414,11 @@ private:
       const Formula &f = store.formula(c.index);
       switch (f.cachedType) {
       case CellType::String:
-        return f.cachedText;
+        return f.cachedText();
       case CellType::Boolean:
         return f.cachedNumber != 0;
       case CellType::Error:
-        return parseErrorText(f.cachedText).value_or(FormulaError::Value);
+        return parseErrorText(f.cachedText()).value_or(FormulaError::Value);
       default:
         return f.cachedNumber;
       }
@@ -463,9 +463,9 @@ private:
         if (c.type != CellType::Formula)
           continue;
         const Formula &f = store.formula(c.index);
-        if (f.attributes.empty() || attribute(f.attributes, "t") != "array")
+        if (f.attributes().empty() || attribute(f.attributes(), "t") != "array")
           continue;
-        auto rect = parseReference(attribute(f.attributes, "ref"));
+        auto rect = parseReference(attribute(f.attributes(), "ref"));
         if (rect && (rect->rowCount() > 1 || rect->columnCount() > 1) && rect->firstRow == r &&
             rect->firstColumn == c.column)
           arrays_[static_cast<size_t>(sheet)].push_back({*rect, c.index});

@@ -107,7 +107,7 @@ ShownValue shownValue(const Cell &c, const CellStore &store, SharedStrings &stri
     const Formula &f = store.formula(c.index);
     v.type = f.cachedType;
     v.number = f.cachedNumber;
-    v.text = f.cachedText;
+    v.text = f.cachedText();
   }
   return v;
 }

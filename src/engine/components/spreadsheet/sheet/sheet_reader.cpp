@@ -259,19 +259,21 @@ void readSheetData(pugi::xml_node sheetData, const std::string &sheetName, CellS
       if (f) {
         Formula formula;
         formula.text = f.text().get();
+        std::string attributes;
         for (auto a : f.attributes()) {
-          formula.attributes += ' ';
-          formula.attributes += a.name();
-          formula.attributes += "=\"";
-          appendXmlEscaped(formula.attributes, a.value());
-          formula.attributes += '"';
+          attributes += ' ';
+          attributes += a.name();
+          attributes += "=\"";
+          appendXmlEscaped(attributes, a.value());
+          attributes += '"';
         }
+        formula.setAttributes(std::move(attributes));
         // A dynamic array carries cell metadata; a classic array formula does not.
         formula.spills =
             std::string_view(f.attribute("t").value()) == "array" && !c.attribute("cm").empty();
         formula.cachedType = type;
         formula.cachedNumber = number;
-        formula.cachedText = std::move(text);
+        formula.setCachedText(std::move(text));
         cell.type = CellType::Formula;
         cell.index = cells.addFormula(std::move(formula));
       } else {

@@ -41,11 +41,11 @@ void appendCachedValue(std::string &out, const Formula &f, std::string_view vOpe
     break;
   case CellType::String:
     out += vOpen;
-    appendXstring(out, f.cachedText);
+    appendXstring(out, f.cachedText());
     break;
   case CellType::Error:
     out += vOpen;
-    appendXmlEscaped(out, f.cachedText);
+    appendXmlEscaped(out, f.cachedText());
     break;
   default:
     return;
@@ -185,7 +185,7 @@ void writeSheetPart(SheetXml &sheet, const CellStore &store, const std::string &
         else if (f.cachedType == CellType::Error)
           buf += " t=\"e\"";
         buf += fOpen;
-        buf += f.attributes;
+        buf += f.attributes();
         if (f.text.empty()) {
           buf += "/>";
         } else {

@@ -109,6 +109,8 @@ void Worksheet::copyBlockTo(const CellRect &source,
 
   store.reserveFormulas(snap.formulas.size() * offsets.size());
   int32_t firstChanged = kMaxRows;
+  std::vector<Cell> written; // one row's copied cells, reused from row to row
+
   for (auto [dr, dc] : offsets) {
     CellRect dest;
     if (!destinationOf(dr, dc, dest))
@@ -136,8 +138,7 @@ void Worksheet::copyBlockTo(const CellRect &source,
           store.release(row.cells[i].index);
         store.dropCellAttributes(r, row.cells[i].column, row.cells[i]);
       }
-      std::vector<Cell> written;
-      written.reserve(copy.cells.size());
+      written.clear();
       for (const Cell &c : copy.cells) {
         int32_t column = c.column + dc;
         if (column < dest.firstColumn || column > dest.lastColumn)
@@ -147,11 +148,14 @@ void Worksheet::copyBlockTo(const CellRect &source,
         if (c.type == CellType::Formula) {
           Formula f = snap.formulas[c.index];
           f.text = moveFormula(f.text, dr, dc);
-          if (size_t at = f.attributes.find(" ref=\""); at != std::string::npos) {
+          if (size_t at = f.attributes().find(" ref=\""); at != std::string::npos) {
+            std::string attributes = f.attributes();
             at += 6;
-            size_t end = f.attributes.find('"', at);
-            if (auto rect = parseReference(std::string_view(f.attributes).substr(at, end - at)))
-              f.attributes.replace(at, end - at, formatAddress(moved(*rect, dr, dc), false, false));
+            size_t end = attributes.find('"', at);
+            if (auto rect = parseReference(std::string_view(attributes).substr(at, end - at))) {
+              attributes.replace(at, end - at, formatAddress(moved(*rect, dr, dc), false, false));
+              f.setAttributes(std::move(attributes));
+            }
           }
           out.index = store.addFormula(std::move(f));
         }

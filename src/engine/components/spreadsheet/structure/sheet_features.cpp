@@ -188,9 +188,9 @@ std::string ruleSqref(const RangedRule &rule) {
 
 int32_t lastRowReached(const Formula &f, const FormulaReach &reach) {
   int32_t last = reach.maxRow;
-  if (f.attributes.find(" ref=\"") != std::string::npos) {
+  if (f.attributes().find(" ref=\"") != std::string::npos) {
     // An array formula's range moves with it: inserts and deletes down to its last row do.
-    auto range = parseReference(attributeIn(f.attributes, "ref"));
+    auto range = parseReference(attributeIn(f.attributes(), "ref"));
     last = std::max(last, range ? range->lastRow : kMaxRows);
   }
   return last;
@@ -327,16 +327,16 @@ void Worksheet::expandSharedFormulas() {
       if (c.type != CellType::Formula)
         continue;
       Formula &f = cells_.formula(c.index);
-      if (attributeIn(f.attributes, "t") != "shared")
+      if (attributeIn(f.attributes(), "t") != "shared")
         continue;
-      std::string si = attributeIn(f.attributes, "si");
+      std::string si = attributeIn(f.attributes(), "si");
       if (!f.text.empty()) {
         masters[si] = Master{f.text, r, c.column};
       } else if (auto it = masters.find(si); it != masters.end()) {
         f.text = moveFormula(it->second.text, r - it->second.row, c.column - it->second.column);
       }
       // Every cell now holds its own formula.
-      f.attributes = removeAttributes(f.attributes, {"t", "si", "ref"});
+      f.setAttributes(removeAttributes(f.attributes(), {"t", "si", "ref"}));
     }
   }
 }
@@ -347,8 +347,8 @@ void Worksheet::registerFormula(uint32_t index) {
     return;
   FormulaReach reach = formulaReach(f.text, name_);
   int32_t maxRow = lastRowReached(f, reach);
-  if (f.attributes.find(" ref=\"") != std::string::npos) {
-    auto range = parseReference(attributeIn(f.attributes, "ref"));
+  if (f.attributes().find(" ref=\"") != std::string::npos) {
+    auto range = parseReference(attributeIn(f.attributes(), "ref"));
     if (!f.spills && range && (range->rowCount() > 1 || range->columnCount() > 1))
       features_->arrays.add(*range);
   }

@@ -16,15 +16,17 @@ namespace {
 // Moves the range of an array formula (its ref="..." attribute).
 void shiftArrayRange(Formula &f, const SheetShift &shift) {
   const std::string key = " ref=\"";
-  size_t at = f.attributes.find(key);
+  size_t at = f.attributes().find(key);
   if (at == std::string::npos)
     return;
+  std::string attributes = f.attributes();
   at += key.size();
-  size_t end = f.attributes.find('"', at);
-  auto rect = parseReference(std::string_view(f.attributes).substr(at, end - at));
+  size_t end = attributes.find('"', at);
+  auto rect = parseReference(std::string_view(attributes).substr(at, end - at));
   if (!rect || shiftRect(*rect, shift) != ShiftOutcome::Changed)
     return;
-  f.attributes.replace(at, end - at, formatAddress(*rect, false, false));
+  attributes.replace(at, end - at, formatAddress(*rect, false, false));
+  f.setAttributes(std::move(attributes));
 }
 
 bool shiftRefAttribute(pugi::xml_node node, const SheetShift &shift) {

@@ -187,7 +187,7 @@ TEST_F(WorkbookCalculation, ArrayFormulasSpreadOverTheirRange) {
     ws.writeValue(r, 1, double(r));
   ws.writeFormula(1, 2, "=A1:A3*{10;20;30}");
   Formula &f = ws.cells().formula(ws.cells().find(1, 2)->index);
-  f.attributes = " t=\"array\" ref=\"B1:B4\"";
+  f.setAttributes(" t=\"array\" ref=\"B1:B4\"");
   formula("C1", "B3+1"); // reads a cell the array fills
   calculate();
   EXPECT_EQ(std::get<double>(result("B1")), 10);
@@ -218,9 +218,9 @@ TEST_F(WorkbookCalculation, FunctionsOfSingleValuesApplyElementByElementInArrayC
   formula("C8", "SUMPRODUCT(--(MID(\"abcdef\",{1,3,5},2)=\"cd\"))");
   formula("D2", "LEN(A1:A3)");                  // not an array context: the cell in its own row
   ws.writeFormula(1, 5, "=MOD({5,6,7},{4,4})"); // E1:G1 and one more: #N/A past the shorter
-  ws.cells().formula(ws.cells().find(1, 5)->index).attributes = " t=\"array\" ref=\"E1:H1\"";
+  ws.cells().formula(ws.cells().find(1, 5)->index).setAttributes(" t=\"array\" ref=\"E1:H1\"");
   ws.writeFormula(2, 5, "=UPPER(A1:A3)");
-  ws.cells().formula(ws.cells().find(2, 5)->index).attributes = " t=\"array\" ref=\"E2:E4\"";
+  ws.cells().formula(ws.cells().find(2, 5)->index).setAttributes(" t=\"array\" ref=\"E2:E4\"");
   EXPECT_EQ(calculate().uncomputed, 0u);
   EXPECT_EQ(std::get<double>(result("C1")), 6);
   EXPECT_EQ(std::get<double>(result("C2")), 5.5);
