@@ -9,6 +9,7 @@
 #include "engine/run_signals.h"
 #include "frontends/command_line.h"
 #include "frontends/environment_logins.h"
+#include "frontends/heap_pages.h"
 #include "frontends/resource_folder.h"
 #include "settings/app_settings.h"
 
@@ -114,6 +115,7 @@ int Startup(const std::vector<std::string> &arguments, InteractiveStart interact
 
   // From here on a stop signal asks the batch run to end in order rather than killing it.
   RunSignals signals(true);
+  preferHugePagesForTheHeap();
   const std::string path = absoluteAgainstCurrent(line.definitionFile);
   ReportDefinition definition;
   if (const auto message = openDefinition(path, definition)) {

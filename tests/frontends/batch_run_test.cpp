@@ -249,6 +249,21 @@ TEST_F(Batch, UnwritableReportIsASaveFailureAndTheLogStillCloses) {
   EXPECT_EQ(lines.back(), "Close the log file.");
 }
 
+TEST_F(Batch, RunsWhereTheAddressSpaceIsTooSmallForTheHugePageHeap) {
+  // A scheduler may cap a job's address space below the heap region a batch run reserves for
+  // huge pages: the run must then do without it, not fail.
+  definition("ReportTemplateFileName=template.xlsx\r\nReportFileName=r.xlsx\r\n"
+             "LogFileName=run.log",
+             "@1=NAME(NAME=Total)\r\nselect 3\r\n");
+  const std::string limited =
+      "cd " + shellQuote(folder.path().string()) +
+      " && ulimit -v 786432 && BREVANT_SETTINGS=" + shellQuote(file("s.reg")) + " " +
+      shellQuote(BREVANT_BINARY_DIR "/brevant") + " report.kvd -C";
+  EXPECT_EQ(runCommand("bash -c " + shellQuote(limited)), 0);
+  EXPECT_EQ(logLines("run.log").back(), "Close the log file.");
+  EXPECT_TRUE(fs::exists(file("r.xlsx")));
+}
+
 TEST_F(Batch, CsvReportOfTheActiveSheet) {
   definition("ReportTemplateFileName=template.xlsx\r\nReportFileName=r.csv\r\n"
              "ReportFileType=6\r\nLogFileName=run.log",
