@@ -10,6 +10,7 @@
 #include "frontends/command_line.h"
 #include "frontends/environment_logins.h"
 #include "frontends/resource_folder.h"
+#include "frontends/workspace_program.h"
 #include "settings/app_settings.h"
 
 #include <cstdio>
@@ -23,14 +24,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kExitClean = 0;
-constexpr int kExitErrorsLogged = 1;
-constexpr int kExitNotStarted = 2;
-
 fs::path executablePath() {
   std::error_code ec;
   const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? fs::path("brevant") : self;
+  return ec ? fs::path("brevant") : launcherOf(self);
 }
 
 std::string absoluteAgainstCurrent(const std::string &path) {
@@ -81,7 +78,7 @@ std::string startupErrorLogPath() {
   return fallback.empty() ? folder + "/" + name : fallback;
 }
 
-int Startup(const std::vector<std::string> &arguments, InteractiveStart interactive) {
+int Startup(const std::vector<std::string> &arguments, const InteractiveStart &interactive) {
   const CommandLine line = parseCommandLine(arguments, environmentLogins(&std::getenv));
   forgetEnvironmentPasswords();
   if (line.help) {
@@ -100,7 +97,7 @@ int Startup(const std::vector<std::string> &arguments, InteractiveStart interact
   environment.fileTypes = loadFileTypeTable(joinPath(environment.programFolder, "kvdconv.cfg"));
 
   if (!line.batch) {
-    if (interactive != nullptr) {
+    if (interactive) {
       CommandLine opened = line;
       if (!opened.definitionFile.empty())
         opened.definitionFile = absoluteAgainstCurrent(opened.definitionFile);
