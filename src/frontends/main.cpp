@@ -2,6 +2,8 @@
 
 #ifdef BREVANT_WITH_WORKSPACE
 #include "frontends/workspace_start.h"
+#elif defined(BREVANT_WORKSPACE_PROGRAM)
+#include "frontends/workspace_program.h"
 #endif
 
 #include <csignal>
@@ -14,6 +16,8 @@ int main(int argc, char **argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
 #ifdef BREVANT_WITH_WORKSPACE
   return brevant::Startup(arguments, &brevant::startWorkspace);
+#elif defined(BREVANT_WORKSPACE_PROGRAM)
+  return brevant::Startup(arguments, brevant::workspaceProgramStart(argv));
 #else
   return brevant::Startup(arguments);
 #endif

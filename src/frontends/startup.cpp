@@ -11,6 +11,7 @@
 #include "frontends/environment_logins.h"
 #include "frontends/heap_pages.h"
 #include "frontends/resource_folder.h"
+#include "frontends/workspace_program.h"
 #include "settings/app_settings.h"
 
 #include <cstdio>
@@ -24,14 +25,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kExitClean = 0;
-constexpr int kExitErrorsLogged = 1;
-constexpr int kExitNotStarted = 2;
-
 fs::path executablePath() {
   std::error_code ec;
   const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? fs::path("brevant") : self;
+  return ec ? fs::path("brevant") : launcherOf(self);
 }
 
 std::string absoluteAgainstCurrent(const std::string &path) {
@@ -82,7 +79,7 @@ std::string startupErrorLogPath() {
   return fallback.empty() ? folder + "/" + name : fallback;
 }
 
-int Startup(const std::vector<std::string> &arguments, InteractiveStart interactive) {
+int Startup(const std::vector<std::string> &arguments, const InteractiveStart &interactive) {
   const CommandLine line = parseCommandLine(arguments, environmentLogins(&std::getenv));
   forgetEnvironmentPasswords();
   if (line.help) {
@@ -101,7 +98,7 @@ int Startup(const std::vector<std::string> &arguments, InteractiveStart interact
   environment.fileTypes = loadFileTypeTable(joinPath(environment.programFolder, "kvdconv.cfg"));
 
   if (!line.batch) {
-    if (interactive != nullptr) {
+    if (interactive) {
       CommandLine opened = line;
       if (!opened.definitionFile.empty())
         opened.definitionFile = absoluteAgainstCurrent(opened.definitionFile);

@@ -2,6 +2,7 @@
 // that fails leaves "#Error" in the cell with the error logged.
 #include "engine/picture_download.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,7 +17,9 @@
 #include "engine/components/spreadsheet/spreadsheet_test_support.h"
 #include "engine/components/spreadsheet/workbook.h"
 #include "engine/components/spreadsheet/workbooks.h"
+#include "engine/curl_library.h"
 #include "engine/report_images.h"
+#include "support/local_http_server.h"
 
 namespace brevant {
 namespace {
@@ -36,6 +39,14 @@ std::string failure(const std::string &address) {
     return e.what();
   }
   return "no error";
+}
+
+// Whether libcurl is mapped into this process (without loading it).
+bool curlLoaded() {
+  void *library = dlopen(kCurlLibraryName, RTLD_LAZY | RTLD_NOLOAD);
+  if (library != nullptr)
+    dlclose(library);
+  return library != nullptr;
 }
 
 TEST(PictureDownload, AddressesAreTheNamesWithASchemeSeparator) {
@@ -62,6 +73,57 @@ TEST(PictureDownload, FetchesTheBytesAndDescribesWhatFails) {
   std::filesystem::resize_file(tmp.file("big.png"), kMaxPictureBytes + 1);
   EXPECT_EQ(failure("file://" + tmp.file("big.png")),
             "The picture \"file://" + tmp.file("big.png") + "\" is larger than 50 MB.");
+}
+
+TEST(PictureDownload, FileAddressesAreReadWithoutTheHttpClient) {
+  // Each test runs in a process of its own under ctest; run together, an earlier one may have
+  // loaded the client already.
+  const bool loadedBefore = curlLoaded();
+  TempFolder tmp;
+  const std::string bytes("GIF89a\0\x01\x02", 9);
+  testing::writeBytes(tmp.file("a b.gif"), bytes);
+  EXPECT_EQ(downloadPicture("FILE://localhost" + tmp.file("a%20b.gif")), bytes);
+  EXPECT_NE(failure("file://" + tmp.path().string()).find("cannot be fetched: the file"),
+            std::string::npos)
+      << "a folder is no picture";
+  if (!loadedBefore) {
+    EXPECT_FALSE(curlLoaded());
+  }
+}
+
+TEST(PictureDownload, FetchesOverHttpThroughTheLoadedClient) {
+  const std::string bytes("\x89PNG\r\n\x1a\n\0\0over the web", 21);
+  testing::LocalHttpServer server({{"/p.png", bytes}}, 2);
+  ASSERT_NE(server.port(), 0);
+  EXPECT_EQ(downloadPicture(server.address("/p.png")), bytes);
+  EXPECT_TRUE(curlLoaded());
+  const std::string missing = failure(server.address("/none.png"));
+  EXPECT_EQ(
+      missing.rfind("The picture \"" + server.address("/none.png") + "\" cannot be fetched: ", 0),
+      0u)
+      << missing;
+  EXPECT_NE(missing.find("404"), std::string::npos) << missing;
+}
+
+TEST(PictureDownload, AMissingOrForeignClientLibraryIsAClearError) {
+  auto loadFailure = [](const char *name) -> std::string {
+    try {
+      loadCurlLibrary(name);
+    } catch (const SpreadsheetError &e) {
+      return e.what();
+    }
+    return "loaded";
+  };
+  const std::string absent = loadFailure("libcurl-absent.so.4");
+  EXPECT_EQ(absent.rfind("The HTTP client library libcurl-absent.so.4 cannot be loaded: ", 0), 0u)
+      << absent;
+  EXPECT_NE(absent.find("cannot open shared object file"), std::string::npos) << absent;
+  // A library that is there but is not libcurl.
+  EXPECT_EQ(loadFailure("libz.so.1")
+                .rfind("The HTTP client library libz.so.1 has no "
+                       "curl_global_init: ",
+                       0),
+            0u);
 }
 
 TEST(PictureDownload, TheReportPlacesAFetchedPictureAndMarksAFailedOne) {

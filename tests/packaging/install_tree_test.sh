@@ -23,6 +23,11 @@ for f in bin/brevant share/brevant/kvdconv.cfg share/brevant/kvdtips.txt share/b
   share/metainfo/com.velkora.Brevant.metainfo.xml share/man/man1/brevant.1.gz; do
   [[ -e "$work/prefix/$f" ]] || fail "$f is not installed"
 done
+# A build with the workspace installs the program brevant's interactive start runs.
+workspace=$work/prefix/libexec/brevant/brevant-workspace
+if [[ -e "$build_dir/brevant-workspace" ]]; then
+  [[ -x "$workspace" ]] || fail "libexec/brevant/brevant-workspace is not installed"
+fi
 
 # The MIME type is one the MIME database accepts, and it maps .kvd files and their header.
 if command -v update-mime-database >/dev/null; then
@@ -45,6 +50,15 @@ log=$work/example/output/monthly.log
 ((status == 0)) || fail "the example ended with status $status: $(cat "$log" 2>&1)"
 ! grep -q "kvdconv.cfg" "$log" || fail "kvdconv.cfg was not found: $(cat "$log")"
 [[ -s "$work/example/output/monthly-2024-05.xlsx" ]] || fail "no report"
+# Without -C the installed brevant hands the start to the installed workspace program, which
+# (with no display here) says so.
+if [[ -e "$workspace" ]]; then
+  status=0
+  said=$(env -i PATH=/usr/bin:/bin HOME="$work" "$work/prefix/bin/brevant" "$work/none.kvd" 2>&1) ||
+    status=$?
+  ((status == 2)) && [[ "$said" == *"no display to open the workspace on"* ]] ||
+    fail "the interactive start did not reach the workspace program ($status): $said"
+fi
 # Its start-up errors go to the state folder, not into bin/.
 (env -i PATH=/usr/bin:/bin HOME="$work" "$work/prefix/bin/brevant" "$work/none.kvd" -C) || true
 [[ ! -e "$work/prefix/bin/brevant.log" ]] || fail "a start-up error was written into bin/"

@@ -64,9 +64,10 @@ apt_get install -y --no-install-recommends "$package" >"$work/install.log" 2>&1 
   fail "apt could not install the package"
 }
 
-for f in /usr/bin/brevant /usr/share/brevant/kvdconv.cfg /usr/share/brevant/kvdtips.txt \
-  /usr/share/brevant/help/index.html /usr/share/brevant/examples/monthly.kvd \
-  /usr/share/brevant/examples/sales.db /usr/share/applications/brevant.desktop \
+for f in /usr/bin/brevant /usr/libexec/brevant/brevant-workspace /usr/share/brevant/kvdconv.cfg \
+  /usr/share/brevant/kvdtips.txt /usr/share/brevant/help/index.html \
+  /usr/share/brevant/examples/monthly.kvd /usr/share/brevant/examples/sales.db \
+  /usr/share/applications/brevant.desktop \
   /usr/share/icons/hicolor/256x256/apps/brevant.png /usr/share/mime/packages/brevant.xml \
   /usr/share/metainfo/com.velkora.Brevant.metainfo.xml /usr/share/man/man1/brevant.1.gz; do
   [[ -e "$f" ]] || fail "$f is not installed"
@@ -127,6 +128,12 @@ log=$home/example/output/monthly.log
 [[ -s "$home/example/output/monthly-2024-05.xlsx" ]] || fail "the example wrote no report"
 ! grep -q "kvdconv.cfg" "$log" || fail "the installed program did not find its file types: $(cat "$log")"
 grep -q "Close the log file." "$log" || fail "the run log is not closed"
+
+# Without -C the start is handed to the workspace program, which needs a display.
+status=0
+said=$(as_user brevant example/monthly.kvd 2>&1) || status=$?
+((status == 2)) && [[ "$said" == *"no display to open the workspace on"* ]] ||
+  fail "the interactive start did not reach /usr/libexec/brevant/brevant-workspace ($status): $said"
 
 # A start-up error of the installed program goes to the user's state folder, not to /usr/bin.
 status=0
