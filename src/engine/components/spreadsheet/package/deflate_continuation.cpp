@@ -42,14 +42,33 @@ struct BitReader {
   }
 };
 
-// A canonical Huffman code: codes up to kFastBits long are found with one table look-up, longer
-// ones (rare symbols) by counting codes length by length.
+constexpr std::array<uint8_t, 29> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                                  2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr std::array<uint8_t, 30> kDistanceExtra = {0, 0, 0,  0,  1,  1,  2,  2,  3,  3,
+                                                    4, 4, 5,  5,  6,  6,  7,  7,  8,  8,
+                                                    9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+constexpr std::array<uint8_t, 19> kCodeLengthOrder = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                                      11, 4,  12, 3, 13, 2, 14, 1, 15};
+
+// The extra bits that follow a literal/length symbol.
+uint8_t lengthExtra(unsigned symbol) {
+  return symbol > 256 && symbol - 257 < kLengthExtra.size() ? kLengthExtra[symbol - 257] : 0;
+}
+uint8_t distanceExtra(unsigned symbol) {
+  return symbol < kDistanceExtra.size() ? kDistanceExtra[symbol] : 0;
+}
+
+// A canonical Huffman code. The walk needs symbols, never the values of their extra bits, so a
+// look-up skips a code together with the extra bits that follow it: codes up to kFastBits long
+// are found in one table, longer ones (rare symbols) by counting codes length by length.
 class Huffman {
 public:
-  static constexpr unsigned kFastBits = 10;
+  static constexpr unsigned kFastBits = 11;
   static constexpr unsigned kMaxBits = 15;
+  using ExtraBits = uint8_t (*)(unsigned symbol);
 
-  void build(const uint8_t *lengths, unsigned count) {
+  void build(const uint8_t *lengths, unsigned count, ExtraBits extra = nullptr) {
+    extra_ = extra;
     count_.fill(0);
     for (unsigned s = 0; s < count; ++s)
       ++count_[lengths[s]];
@@ -74,7 +93,8 @@ public:
         unsigned reversed = 0;
         for (unsigned b = 0; b < len; ++b)
           reversed |= ((code >> b) & 1u) << (len - 1 - b);
-        const uint16_t entry = static_cast<uint16_t>(symbols_[index] << 4 | len);
+        const unsigned symbol = symbols_[index];
+        const uint32_t entry = symbol << 5 | (len + (extra ? extra(symbol) : 0));
         for (unsigned r = reversed; r < (1u << kFastBits); r += 1u << len)
           fast_[r] = entry;
       }
@@ -82,19 +102,21 @@ public:
     }
   }
 
-  unsigned decode(BitReader &in) const {
+  // The next symbol; the reader moves past its code and its extra bits.
+  unsigned skip(BitReader &in) const {
     const uint64_t bits = in.peek();
-    if (const uint16_t entry = fast_[bits & ((1u << kFastBits) - 1)]) {
-      in.pos += entry & 15u;
-      return entry >> 4;
+    if (const uint32_t entry = fast_[bits & ((1u << kFastBits) - 1)]) {
+      in.pos += entry & 31u;
+      return entry >> 5;
     }
     int code = 0, first = 0, index = 0;
     for (unsigned len = 1; len <= kMaxBits; ++len) {
       code |= static_cast<int>((bits >> (len - 1)) & 1u);
       const int count = count_[len];
       if (code - count < first) {
-        in.pos += len;
-        return symbols_[index + (code - first)];
+        const unsigned symbol = symbols_[index + (code - first)];
+        in.pos += len + (extra_ ? extra_(symbol) : 0);
+        return symbol;
       }
       index += count;
       first = (first + count) << 1;
@@ -104,37 +126,25 @@ public:
   }
 
 private:
+  ExtraBits extra_ = nullptr;
   std::array<uint16_t, kMaxBits + 1> count_{};
   std::array<uint16_t, 320> symbols_{};
-  std::array<uint16_t, 1u << kFastBits> fast_{};
+  std::array<uint32_t, 1u << kFastBits> fast_{};
 };
-
-constexpr std::array<uint8_t, 29> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                                  2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr std::array<uint8_t, 30> kDistanceExtra = {0, 0, 0,  0,  1,  1,  2,  2,  3,  3,
-                                                    4, 4, 5,  5,  6,  6,  7,  7,  8,  8,
-                                                    9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
-constexpr std::array<uint8_t, 19> kCodeLengthOrder = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                                      11, 4,  12, 3, 13, 2, 14, 1, 15};
 
 // Skips a block's coded symbols up to and including its end-of-block code.
 void skipSymbols(BitReader &in, const Huffman &literals, const Huffman &distances) {
   while (true) {
     if (in.pos > in.end())
       broken();
-    unsigned symbol = literals.decode(in);
+    const unsigned symbol = literals.skip(in);
     if (symbol < 256)
       continue;
     if (symbol == 256)
       return;
-    symbol -= 257;
-    if (symbol >= kLengthExtra.size())
+    if (symbol > 285)
       broken();
-    in.pos += kLengthExtra[symbol];
-    const unsigned distance = distances.decode(in);
-    if (distance >= kDistanceExtra.size())
-      broken();
-    in.pos += kDistanceExtra[distance];
+    distances.skip(in);
   }
 }
 
@@ -144,9 +154,9 @@ struct FixedCodes {
     std::array<uint8_t, 288> lengths{};
     for (unsigned s = 0; s < 288; ++s)
       lengths[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
-    literals.build(lengths.data(), 288);
+    literals.build(lengths.data(), 288, lengthExtra);
     lengths.fill(5);
-    distances.build(lengths.data(), 30);
+    distances.build(lengths.data(), 30, distanceExtra);
   }
 };
 
@@ -167,7 +177,7 @@ void skipDynamicBlock(BitReader &in) {
   for (unsigned n = 0; n < total;) {
     if (in.pos > in.end())
       broken();
-    const unsigned symbol = lengthCode.decode(in);
+    const unsigned symbol = lengthCode.skip(in);
     if (symbol < 16) {
       lengths[n++] = static_cast<uint8_t>(symbol);
       continue;
@@ -192,8 +202,8 @@ void skipDynamicBlock(BitReader &in) {
   if (lengths[256] == 0)
     broken(); // no end-of-block code
   Huffman literals, distances;
-  literals.build(lengths.data(), literalCount);
-  distances.build(lengths.data() + literalCount, distanceCount);
+  literals.build(lengths.data(), literalCount, lengthExtra);
+  distances.build(lengths.data() + literalCount, distanceCount, distanceExtra);
   skipSymbols(in, literals, distances);
 }
 
