@@ -102,6 +102,10 @@ public:
     }
   }
 
+  // The table entry for the code at the front of `bits`: the symbol shifted left by 5 above the
+  // bits to skip; 0 for a code longer than kFastBits.
+  uint32_t fastEntry(uint64_t bits) const { return fast_[bits & ((1u << kFastBits) - 1)]; }
+
   // The next symbol; the reader moves past its code and its extra bits.
   unsigned skip(BitReader &in) const {
     const uint64_t bits = in.peek();
@@ -132,19 +136,31 @@ private:
   std::array<uint32_t, 1u << kFastBits> fast_{};
 };
 
-// Skips a block's coded symbols up to and including its end-of-block code.
+// Skips a block's coded symbols up to and including its end-of-block code. Literals and
+// matches alternate unpredictably, so the common case takes no branch on which one came: the
+// distance code after a symbol is looked up either way and counted only after a length.
 void skipSymbols(BitReader &in, const Huffman &literals, const Huffman &distances) {
   while (true) {
     if (in.pos > in.end())
       broken();
-    const unsigned symbol = literals.skip(in);
-    if (symbol < 256)
+    const uint64_t bits = in.peek();
+    const uint32_t entry = literals.fastEntry(bits);
+    const unsigned symbol = entry >> 5;
+    const unsigned used = entry & 31u;
+    const uint32_t distance = distances.fastEntry(bits >> used);
+    const bool length = symbol > 256;
+    if ((entry == 0) | (symbol == 256) | (symbol > 285) | (length & (distance == 0))) [[unlikely]] {
+      // A long code, the block's end, a length with a long distance code, or a bad symbol.
+      const unsigned slow = literals.skip(in);
+      if (slow == 256)
+        return;
+      if (slow > 285)
+        broken();
+      if (slow > 256)
+        distances.skip(in);
       continue;
-    if (symbol == 256)
-      return;
-    if (symbol > 285)
-      broken();
-    distances.skip(in);
+    }
+    in.pos += used + (length ? (distance & 31u) : 0u);
   }
 }
 
