@@ -4,34 +4,14 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
+#include "deflate_samples.h"
 #include "engine/components/spreadsheet/package/chunked_deflate.h"
 
 namespace brevant {
 namespace {
-
-// Inflates a raw deflate stream; fails the test unless the stream ends exactly at its end.
-std::string inflateAll(const std::string &compressed) {
-  z_stream zs{};
-  EXPECT_EQ(inflateInit2(&zs, -MAX_WBITS), Z_OK);
-  std::string out, buffer(1 << 16, '\0');
-  zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(compressed.data()));
-  zs.avail_in = static_cast<uInt>(compressed.size());
-  int rc = Z_OK;
-  while (rc == Z_OK) {
-    zs.next_out = reinterpret_cast<Bytef *>(buffer.data());
-    zs.avail_out = static_cast<uInt>(buffer.size());
-    rc = inflate(&zs, Z_NO_FLUSH);
-    out.append(buffer.data(), buffer.size() - zs.avail_out);
-  }
-  EXPECT_EQ(rc, Z_STREAM_END) << "the stream is broken or has no final block";
-  EXPECT_EQ(zs.avail_in, 0u) << "bytes after the final block";
-  inflateEnd(&zs);
-  return out;
-}
 
 struct Compressed {
   std::string bytes;
@@ -54,23 +34,6 @@ Compressed compress(const std::string &data, const CompressionOptions &options, 
 uint32_t crcOf(const std::string &data) {
   return static_cast<uint32_t>(
       crc32(0, reinterpret_cast<const Bytef *>(data.data()), static_cast<uInt>(data.size())));
-}
-
-std::string sheetLikeText(size_t size) {
-  std::string text;
-  for (int r = 1; text.size() < size; ++r)
-    text += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) + "\"><v>" +
-            std::to_string(r * 7 % 1013) + "</v></c></row>";
-  text.resize(size);
-  return text;
-}
-
-std::string randomBytes(size_t size) {
-  std::mt19937 gen(17);
-  std::string bytes(size, '\0');
-  for (auto &c : bytes)
-    c = static_cast<char>(gen());
-  return bytes;
 }
 
 TEST(ChunkedDeflate, JoinedChunksInflateToThePartWhereverTheBoundariesFall) {
@@ -100,7 +63,7 @@ TEST(ChunkedDeflate, JoinedChunksInflateToThePartWhereverTheBoundariesFall) {
         SCOPED_TRACE(std::string(c.what) + ", threads " + std::to_string(threads) + ", pieces of " +
                      std::to_string(piece));
         Compressed z = compress(c.data, {4, threads, chunk}, piece);
-        EXPECT_EQ(inflateAll(z.bytes), c.data);
+        EXPECT_EQ(inflated(z.bytes), c.data);
         EXPECT_EQ(z.crc, crcOf(c.data));
         EXPECT_EQ(z.size, c.data.size());
       }
@@ -110,7 +73,7 @@ TEST(ChunkedDeflate, ChunksOfAMebibyteCompressAlmostAsWellAsOneStream) {
   std::string text = sheetLikeText(6 << 20);
   Compressed whole = compress(text, {4, 1, 8 << 20}, 1 << 16);
   Compressed parallel = compress(text, {4, 2, 1 << 20}, 1 << 16);
-  EXPECT_EQ(inflateAll(parallel.bytes), text);
+  EXPECT_EQ(inflated(parallel.bytes), text);
   // Each chunk starts without the text before it: that may cost a little, not a fresh file.
   EXPECT_LT(parallel.bytes.size(), whole.bytes.size() + whole.bytes.size() / 100);
 }
@@ -124,7 +87,7 @@ TEST(ChunkedDeflate, OnePartAtAnyLevelIsTheSameStreamSerialOrWithinOneChunk) {
     Compressed serial = compress(text, {level, 1, 1 << 20}, text.size());
     Compressed parallel = compress(text, {level, 2, 1 << 20}, text.size());
     EXPECT_EQ(serial.bytes, parallel.bytes);
-    EXPECT_EQ(inflateAll(parallel.bytes), text);
+    EXPECT_EQ(inflated(parallel.bytes), text);
   }
 }
 
