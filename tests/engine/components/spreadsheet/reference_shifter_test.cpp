@@ -68,6 +68,24 @@ TEST(ReferenceShifter, CopiesMoveRelativePartsOnly) {
   EXPECT_EQ(moveFormula("\"B2\"", 5, 5), "\"B2\"");
 }
 
+TEST(ReferenceShifter, ACopierFindingReferencesOnceWritesWhatEachMoveWould) {
+  const char *formulas[] = {"A1+$A1+A$1+$A$1",
+                            "SUM(B:B)+SUM(3:3)+Other!C4+'My Sheet'!$D5:E$9",
+                            "\"B2\"&LOG10(C3)&x1",
+                            "[1]Book!A1+A1",
+                            "Sheet1:Sheet3!B2+#REF!+A1048576",
+                            "IF(TRUE,1.5E+3,XFD1)",
+                            "no references at all",
+                            ""};
+  const std::pair<int32_t, int32_t> moves[] = {{0, 0}, {1, 0}, {0, 1}, {-1, -1}, {999999, 3}};
+  for (const char *formula : formulas) {
+    const FormulaCopier copier(formula);
+    for (auto [rows, columns] : moves)
+      EXPECT_EQ(copier.moved(rows, columns), moveFormula(formula, rows, columns))
+          << formula << " moved " << rows << ", " << columns;
+  }
+}
+
 TEST(ReferenceShifter, ReachNamesTheLastRowAndOtherSheets) {
   auto r = formulaReach("SUM(A2:B9)+Other!Z100+C3", "Data");
   EXPECT_EQ(r.maxRow, 9);

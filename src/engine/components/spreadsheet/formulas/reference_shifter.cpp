@@ -22,6 +22,7 @@ struct FoundRef {
   std::string sheet;     // unquoted; the first sheet of a 3-D range
   std::string lastSheet;
   Ref ref;
+  size_t start = 0, refStart = 0, end = 0; // the sheet prefix, the reference, past its end
 };
 
 void appendColumn(std::string &out, const RefPart &p) {
@@ -226,6 +227,9 @@ bool rewrite(std::string_view s, std::string *out, const Visitor &visit) {
       continue;
     }
     found.ref = *ref;
+    found.start = start;
+    found.refStart = refStart;
+    found.end = p;
     if (visit(found)) {
       changed = true;
       flushTo(start);
@@ -395,6 +399,20 @@ bool shiftFormula(std::string &formula, std::string_view host, std::string_view 
   return changed;
 }
 
+namespace {
+
+// Moves a copied reference; one moved off the sheet is marked deleted (it reads #REF!).
+void moveRef(Ref &r, int32_t rows, int32_t columns) {
+  bool hasRow = r.kind != RefKind::Columns, hasColumn = r.kind != RefKind::Rows;
+  bool ok = movePart(r.a, rows, columns, hasRow, hasColumn);
+  if (r.kind != RefKind::Cell)
+    ok = movePart(r.b, rows, columns, hasRow, hasColumn) && ok;
+  if (!ok)
+    r.deleted = true;
+}
+
+} // namespace
+
 std::string moveFormula(std::string_view formula, int32_t rows, int32_t columns) {
   if (rows == 0 && columns == 0)
     return std::string(formula);
@@ -402,16 +420,37 @@ std::string moveFormula(std::string_view formula, int32_t rows, int32_t columns)
   bool changed = rewrite(formula, &out, [&](FoundRef &f) {
     if (f.external)
       return false;
-    Ref &r = f.ref;
-    bool hasRow = r.kind != RefKind::Columns, hasColumn = r.kind != RefKind::Rows;
-    bool ok = movePart(r.a, rows, columns, hasRow, hasColumn);
-    if (r.kind != RefKind::Cell)
-      ok = movePart(r.b, rows, columns, hasRow, hasColumn) && ok;
-    if (!ok)
-      r.deleted = true;
+    moveRef(f.ref, rows, columns);
     return true;
   });
   return changed ? out : std::string(formula);
+}
+
+FormulaCopier::FormulaCopier(std::string formula) : text_(std::move(formula)) {
+  size_t copied = 0;
+  rewrite(text_, nullptr, [&](FoundRef &f) {
+    if (f.external)
+      return false;
+    pieces_.push_back({copied, f.refStart, f.ref});
+    copied = f.end;
+    return false;
+  });
+  tail_ = copied;
+}
+
+std::string FormulaCopier::moved(int32_t rows, int32_t columns) const {
+  if ((rows == 0 && columns == 0) || pieces_.empty())
+    return text_;
+  std::string out;
+  out.reserve(text_.size() + 8);
+  for (const Piece &piece : pieces_) {
+    out.append(text_, piece.textFrom, piece.textTo - piece.textFrom);
+    Ref r = piece.ref;
+    moveRef(r, rows, columns);
+    appendReference(out, r);
+  }
+  out.append(text_, tail_);
+  return out;
 }
 
 FormulaReach formulaReach(std::string_view formula, std::string_view host) {

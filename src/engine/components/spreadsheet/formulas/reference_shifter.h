@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/components/spreadsheet/cells/cell_address.h"
+#include "engine/components/spreadsheet/formulas/reference_lexer.h"
 
 namespace brevant {
 
@@ -49,6 +51,24 @@ bool shiftFormula(std::string &formula, std::string_view host, std::string_view 
 // The formula as a copy `rows` down and `columns` right of it reads: relative references move,
 // absolute ones stay; a reference moved off the sheet becomes #REF!.
 std::string moveFormula(std::string_view formula, int32_t rows, int32_t columns);
+
+// One formula copied to many places (a record block filled a million times): its references
+// are found once, and each copy only moves them and writes the text, exactly as moveFormula
+// would.
+class FormulaCopier {
+public:
+  explicit FormulaCopier(std::string formula);
+  std::string moved(int32_t rows, int32_t columns) const;
+
+private:
+  struct Piece {
+    size_t textFrom, textTo; // the text before the reference (with its sheet prefix)
+    reference_lexer::Ref ref;
+  };
+  std::string text_;
+  std::vector<Piece> pieces_;
+  size_t tail_ = 0; // the text after the last reference
+};
 
 // What a formula points at, for deciding which structural changes can touch it.
 struct FormulaReach {

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "engine/components/spreadsheet/formulas/reference_shifter.h"
 #include "engine/components/spreadsheet/structure/sheet_features.h"
 #include "engine/components/spreadsheet/workbook.h"
 #include "engine/components/spreadsheet/worksheet.h"
@@ -108,6 +109,11 @@ void Worksheet::copyBlockTo(const CellRect &source,
     }
 
   store.reserveFormulas(snap.formulas.size() * offsets.size());
+  // Each source formula's references are found once for all its copies.
+  std::vector<FormulaCopier> copiers;
+  copiers.reserve(snap.formulas.size());
+  for (const Formula &f : snap.formulas)
+    copiers.emplace_back(f.text);
   int32_t firstChanged = kMaxRows;
   std::vector<Cell> written; // one row's copied cells, reused from row to row
 
@@ -147,7 +153,7 @@ void Worksheet::copyBlockTo(const CellRect &source,
         out.column = static_cast<uint16_t>(column);
         if (c.type == CellType::Formula) {
           Formula f = snap.formulas[c.index];
-          f.text = moveFormula(f.text, dr, dc);
+          f.text = copiers[c.index].moved(dr, dc);
           if (size_t at = f.attributes().find(" ref=\""); at != std::string::npos) {
             std::string attributes = f.attributes();
             at += 6;
